@@ -1,5 +1,6 @@
 #include "utils/QevBacktrace.h"
 
+#include "text/QevStringArray.h"
 #include "utils/QevDemangling.h"
 
 #include <climits>

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "text/QevString.h"
-#include "text/QevStringArray.h"
 
 namespace qev
 {
+
+// Included by the containers' allocation helpers: kept free of the string-array header.
+class StringArray;
 
 // Stack traces with readable function names. Only functions the linker exports have names to
 // give; the executables export theirs.
