@@ -1,5 +1,7 @@
 #include "common/QevExceptions.h"
 
+#include "files/QevFile.h"
+
 namespace qev
 {
 namespace exceptions
@@ -22,11 +24,19 @@ NoSuchFile::NoSuchFile(String const& path, SourceLineInfo const& where)
     : Exception(String("Could not find file ") + quotedPath(path), where, true, false)
 {
 }
+NoSuchFile::NoSuchFile(File const& file, SourceLineInfo const& where)
+    : NoSuchFile(file.GetFullPathName(), where)
+{
+}
 NoSuchFile::~NoSuchFile() = default;
 
 UnsupportedFile::UnsupportedFile(String const& path, SourceLineInfo const& where)
     : Exception(String("Could not open file ") + quotedPath(path) + ". Unsupported format?", where, true,
                 false)
+{
+}
+UnsupportedFile::UnsupportedFile(File const& file, SourceLineInfo const& where)
+    : UnsupportedFile(file.GetFullPathName(), where)
 {
 }
 UnsupportedFile::~UnsupportedFile() = default;

@@ -4,6 +4,9 @@
 
 namespace qev
 {
+
+class File;
+
 namespace exceptions
 {
 
@@ -19,6 +22,7 @@ class NoSuchFile : public Exception
 {
 public:
     NoSuchFile(String const& path, SourceLineInfo const& where);
+    NoSuchFile(File const& file, SourceLineInfo const& where);
     ~NoSuchFile() override;
 };
 
@@ -26,6 +30,7 @@ class UnsupportedFile : public Exception
 {
 public:
     UnsupportedFile(String const& path, SourceLineInfo const& where);
+    UnsupportedFile(File const& file, SourceLineInfo const& where);
     ~UnsupportedFile() override;
 };
 

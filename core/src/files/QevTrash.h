@@ -1,0 +1,29 @@
+#pragma once
+
+#include "text/QevString.h"
+
+namespace qev
+{
+
+// The user's trash, as the desktop's file managers know it: the freedesktop.org trash in the
+// user's data folder ($XDG_DATA_HOME/Trash, else ~/.local/share/Trash). Each trashed item lies
+// under "files" with a record under "info" naming where it came from and when, so that it can be
+// restored; an item never replaces one trashed earlier.
+class Trash
+{
+public:
+    Trash() = delete;
+
+    // Moves the item at the absolute path (a file, a link or a folder) into the trash, across
+    // file systems by copying it first. False when it could not be moved; the item is then
+    // where it was.
+    static bool MoveToTrash(String const& absolutePath);
+
+    // The trash folder; empty when neither XDG_DATA_HOME nor the home folder is known.
+    static String GetTrashFolder();
+
+    // "/a b" gives "/a%20b": every byte but the unreserved URI characters and "/" escaped.
+    static String encodePath(String const& path);
+};
+
+} // namespace qev
