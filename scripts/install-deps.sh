@@ -5,8 +5,11 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build ccache clang clang-format
-  libgtest-dev libgmock-dev libbenchmark-dev
-  liblo-dev
+  libgtest-dev libgmock-dev libbenchmark-dev locales
+  liblo-dev liboscpack-dev liblo-tools libpugixml-dev
+  juce-modules-source xvfb xauth fonts-liberation pkg-config libfreetype-dev libfontconfig-dev
+  libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libgl-dev libasound2-dev
+  libpng-dev libjpeg-dev
 )
 
 missing=()

@@ -7,6 +7,8 @@ cd "$root"
 jobs=$(nproc)
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
+# Relative paths let a fresh clone in another folder reuse the cache (JUCE alone is minutes).
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 export CTEST_OUTPUT_ON_FAILURE=1
 
 stage_start=0
@@ -15,6 +17,13 @@ stage_end() { echo "=== $1 took $(( $(date +%s) - stage_start )) s"; }
 
 stage "install"
 bash scripts/install-deps.sh
+# A comma-decimal locale proves that number texts ignore the user's locale.
+if command -v locale-gen >/dev/null && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  if [ -w /etc/locale.gen ]; then
+    sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    locale-gen >/dev/null || echo "test: could not generate de_DE.UTF-8; locale tests will skip"
+  fi
+fi
 stage_end "install"
 
 stage "build (warnings as errors)"
@@ -50,7 +59,7 @@ if ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then
     work=$(mktemp -d)
     [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/ || true
     echo "--- $name"
-    ./build-fuzz/fuzz/"$name" -max_total_time="${QEV_FUZZ_SECONDS:-20}" -print_final_stats=0 "$work" 2>&1 | tail -n 2
+    ./build-fuzz/fuzz/"$name" -max_total_time="${QEV_FUZZ_SECONDS:-60}" -rss_limit_mb=4096 -print_final_stats=0 "$work" 2>&1 | tail -n 2
     rm -rf "$work"
   done
   stage_end "fuzz runs"
