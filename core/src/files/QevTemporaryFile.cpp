@@ -1,0 +1,88 @@
+#include "files/QevTemporaryFile.h"
+
+#include "files/QevFileWriter.h"
+#include "files/QevMemoryOutputStream.h"
+#include "utils/QevRandomNumber.h"
+#include "utils/QevThread.h"
+
+namespace qev
+{
+
+namespace
+{
+constexpr int maxAttempts = 5;
+constexpr double moveRetryDelayMs = 100.0;
+constexpr double deleteRetryDelayMs = 50.0;
+} // namespace
+
+TemporaryFile::TemporaryFile(File const& target, int options) : targetFile(target)
+{
+    String const& path = target.GetFullPathName();
+    std::int64_t const slash = path.IndexOfLastOccurence('/', Case::Sensitive);
+    std::int64_t const dot = path.IndexOfLastOccurence('.', Case::Sensitive);
+    bool const hasExtension = dot > slash;
+
+    String const folder = target.getPathUpToLastSlash();
+    unsigned long const nameStart = static_cast<unsigned long>(slash + 1);
+    String const base =
+        hasExtension ? path.SubString(nameStart, static_cast<unsigned long>(dot)) : path.SubString(nameStart);
+    String const extension = hasExtension ? path.SubString(static_cast<unsigned long>(dot)) : String();
+
+    String name = base + "_temp" + String::ToHexString(RandomNumber::GetSystemRandom().NextInt());
+    if ((options & useHiddenFile) != 0)
+        name.Prepend('.');
+    temporaryFile =
+        File(folder).GetNonexistentChildFile(name, extension, (options & putNumbersInBrackets) != 0);
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    DeleteTemporaryFile();
+}
+
+bool TemporaryFile::OverwriteTargetFileWithTemporary() const
+{
+    if (temporaryFile.IsEmpty() || !temporaryFile.ExistsAsFile())
+        return false;
+    // Another program (a virus scanner, an indexer) may hold the target for a moment.
+    for (int attempt = 0; attempt < maxAttempts; ++attempt)
+    {
+        if (temporaryFile.MoveFileTo(targetFile))
+            return true;
+        Thread::Sleep(moveRetryDelayMs);
+    }
+    return false;
+}
+
+bool TemporaryFile::DeleteTemporaryFile() const
+{
+    for (int attempt = 0; attempt < maxAttempts; ++attempt)
+    {
+        if (temporaryFile.DeleteFile())
+            return true;
+        Thread::Sleep(deleteRetryDelayMs);
+    }
+    return false;
+}
+
+bool TemporaryFile::WriteAndReplaceTarget(void const* data, unsigned long size) const
+{
+    bool written;
+    {
+        // Created afresh: a file that appeared under this name since is never appended to.
+        // When the open throws, nothing of ours is on disk.
+        FileWriter writer(temporaryFile, FileWriter::Mode::createNew);
+        written = writer.Write(data, size) && writer.Close();
+    }
+    if (written && OverwriteTargetFileWithTemporary())
+        return true;
+    DeleteTemporaryFile();
+    return false;
+}
+
+bool TemporaryFile::WriteAndReplaceTarget(MemoryOutputStream const& stream) const
+{
+    return WriteAndReplaceTarget(stream.GetData(), stream.GetDataSize());
+}
+
+} // namespace qev
