@@ -1,0 +1,104 @@
+#include "QguiRuntime.h"
+
+#include "QguiXErrorIgnorer.h"
+#include "common/QevConsoleLog.h"
+#include "text/QevString.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <exception>
+
+namespace juce
+{
+// Defined by the framework's event loop but declared in none of its headers; the framework's own
+// plug-in wrappers pump the host-driven loop with it.
+bool dispatchNextMessageOnSystemQueue(bool returnIfNoPendingMessages);
+} // namespace juce
+
+namespace qgui
+{
+namespace
+{
+
+std::atomic<bool> running{false};
+std::atomic<bool> hasDisplay{false};
+bool pumping = false;
+
+void logPumpFailure(char const* reason) noexcept
+{
+    try
+    {
+        qev::String text("GUI message failed: ");
+        text.Append(qev::String(reason));
+        qev::ConsoleLog::Print(text);
+    }
+    catch (...)
+    {
+        // Nothing left to report with.
+    }
+}
+
+} // namespace
+
+void Runtime::Initialise()
+{
+    if (running.load())
+        return;
+    XErrorIgnorer::Install();
+    juce::initialiseJuce_GUI();
+    // The environment cannot tell (the framework falls back to ":0.0" without DISPLAY); only a
+    // primary display proves that windows can go on screen.
+    hasDisplay.store(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr);
+    running.store(true);
+}
+
+int Runtime::Pump(int maxRounds) noexcept
+{
+    if (!IsMessageThread() || pumping)
+        return 0;
+    pumping = true;
+    int dispatched = 0;
+    try
+    {
+        while (dispatched < maxRounds && juce::dispatchNextMessageOnSystemQueue(true))
+            ++dispatched;
+    }
+    catch (std::exception const& e)
+    {
+        logPumpFailure(e.what());
+    }
+    catch (...)
+    {
+        logPumpFailure("unknown exception");
+    }
+    pumping = false;
+    return dispatched;
+}
+
+void Runtime::Shutdown()
+{
+    if (!running.load())
+        return;
+    running.store(false);
+    hasDisplay.store(false);
+    juce::shutdownJuce_GUI();
+    XErrorIgnorer::Restore();
+}
+
+bool Runtime::IsRunning() noexcept
+{
+    return running.load();
+}
+
+bool Runtime::HasDisplay() noexcept
+{
+    return hasDisplay.load();
+}
+
+bool Runtime::IsMessageThread() noexcept
+{
+    return running.load() && juce::MessageManager::existsAndIsCurrentThread();
+}
+
+} // namespace qgui

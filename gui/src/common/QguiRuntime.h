@@ -1,0 +1,46 @@
+#pragma once
+
+namespace qgui
+{
+
+// Start-up, message pump and shutdown of the GUI framework inside a module that a host loads
+// into its own process. The host owns the main loop: nothing of the GUI (asynchronous calls,
+// timers, painting, window events) happens unless the host calls Pump() from that loop.
+//
+// Initialise(), Pump() and Shutdown() belong to the host's main thread, which becomes the GUI's
+// message thread. HasDisplay(), IsRunning() and IsMessageThread() may be asked from any thread.
+class Runtime
+{
+public:
+    // The most dispatch rounds of one Pump() call, so that a flood of events cannot hold up the
+    // host's loop. A round handles what is ready at that moment: every queued message, X events.
+    static constexpr int defaultRoundsPerPump = 100;
+
+    Runtime() = delete;
+
+    // Ignores X errors (see XErrorIgnorer), starts the framework on the calling thread and finds
+    // out whether there is a display. Does nothing when already running; may follow Shutdown().
+    static void Initialise();
+
+    // Dispatches what is pending, in at most maxRounds rounds, and returns as soon as nothing is
+    // pending: it never waits. Returns the number of rounds that dispatched something: 0 when the
+    // runtime is not running, off the message thread, or from inside a message being dispatched.
+    // An exception thrown by a message ends the pump and is written to the process log; it never
+    // reaches the host. The messages queued behind it run at the next Pump().
+    static int Pump(int maxRounds = defaultRoundsPerPump) noexcept;
+
+    // Stops the framework and puts back the X error handler. Every window and component must be
+    // deleted before. Does nothing when not running.
+    static void Shutdown();
+
+    static bool IsRunning() noexcept;
+
+    // True when windows can be put on screen. Without a display, windows exist but stay off the
+    // desktop. False while the runtime is not running.
+    static bool HasDisplay() noexcept;
+
+    // True on the message thread of a running runtime.
+    static bool IsMessageThread() noexcept;
+};
+
+} // namespace qgui

@@ -1,0 +1,166 @@
+#include "WidgetsMidiOscMapComponent.h"
+
+namespace widgets
+{
+namespace
+{
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+struct Column
+{
+    char const* title;
+    int width;
+};
+
+// Left to right, as the row columns beneath them.
+constexpr Column columns[MidiOscMapComponent::numHeaderLabels] = {
+    {"controller\nnumber", 60}, {"MIDI\nchannel", 60},     {"current\nMIDI value", 60},
+    {"OSC pattern", 250},       {"min\nOSC value", 60},    {"max\nOSC value", 60},
+    {"exponent", 60},           {"current\nOSC value", 60}};
+
+constexpr int columnGap = 2;
+constexpr int addButtonGap = 10;
+
+juce::Font panelFont()
+{
+    return juce::Font("Arial", 11.0f, juce::Font::plain);
+}
+
+} // namespace
+
+MidiOscMapComponent::MidiOscMapComponent()
+{
+    // The panel owns the list; the viewport only shows it.
+    viewport.setViewedComponent(&controllers, false);
+    addAndMakeVisible(viewport);
+    addButton.addListener(this);
+    addAndMakeVisible(addButton);
+    for (int i = 0; i < numHeaderLabels; ++i)
+    {
+        headers[i].setText(columns[i].title, juce::dontSendNotification);
+        headers[i].setJustificationType(juce::Justification::centred);
+        headers[i].setFont(panelFont());
+        addAndMakeVisible(headers[i]);
+    }
+    setSize(800, 400);
+}
+
+MidiOscMapComponent::~MidiOscMapComponent()
+{
+    cancelPendingUpdate();
+    addButton.removeListener(this);
+    viewport.setViewedComponent(nullptr, false);
+}
+
+void MidiOscMapComponent::AddListener(qev::MidiOscMap::Listener* listener)
+{
+    Guard guard(GetLock());
+    controllers.GetMap().AddListener(listener);
+}
+
+void MidiOscMapComponent::RemoveListener(qev::MidiOscMap::Listener* listener)
+{
+    Guard guard(GetLock());
+    controllers.GetMap().RemoveListener(listener);
+}
+
+void MidiOscMapComponent::Process(qev::MidiMessage const& message)
+{
+    Guard guard(GetLock());
+    controllers.GetMap().Process(message);
+}
+
+void MidiOscMapComponent::Process(qev::OscMessage const& message)
+{
+    Guard guard(GetLock());
+    controllers.GetMap().Process(message);
+}
+
+void MidiOscMapComponent::Refresh()
+{
+    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+    // Rows are components: only the message thread may touch them, unless there is none.
+    if (messageManager == nullptr || messageManager->isThisTheMessageThread())
+    {
+        cancelPendingUpdate();
+        controllers.update();
+    }
+    else
+    {
+        triggerAsyncUpdate();
+    }
+}
+
+void MidiOscMapComponent::ForceUpdate()
+{
+    Guard guard(GetLock());
+    controllers.GetMap().ForceUpdate();
+}
+
+void MidiOscMapComponent::Clear()
+{
+    Guard guard(GetLock());
+    controllers.GetMap().Clear();
+}
+
+bool MidiOscMapComponent::LoadFromXml(qev::File const& file)
+{
+    bool loaded = false;
+    try
+    {
+        Guard guard(GetLock());
+        loaded = controllers.GetMap().LoadFromXml(file);
+    }
+    catch (...)
+    {
+        // A parse error leaves the table emptied.
+        Refresh();
+        throw;
+    }
+    Refresh();
+    return loaded;
+}
+
+bool MidiOscMapComponent::SaveAsXml(qev::File const& file, qev::Overwrite const& overwrite) const
+{
+    Guard guard(GetLock());
+    return controllers.GetMap().SaveAsXml(file, overwrite);
+}
+
+qev::MaxMspDocumentation MidiOscMapComponent::GetMaxMspDocumentation() const
+{
+    return qev::MaxMspDocumentation("MIDI <> OSC mapping",
+                                    "trov5.cclink allows to map MIDI messages to OSC messages and vice versa",
+                                    "", "trov5.steer, trov5.steerthru, ctlin, midiin, udpsend, udpreceive");
+}
+
+void MidiOscMapComponent::resized()
+{
+    int x = 0;
+    for (int i = 0; i < numHeaderLabels; ++i)
+    {
+        headers[i].setBounds(x, 0, columns[i].width, headerHeight);
+        x = headers[i].getRight() + columnGap;
+    }
+    addButton.setBounds(headers[numHeaderLabels - 1].getRight() + addButtonGap, 5, 40, 19);
+    viewport.setBounds(0, headerHeight, getWidth(), getHeight() - headerHeight);
+}
+
+void MidiOscMapComponent::buttonClicked(juce::Button* button)
+{
+    if (button != &addButton)
+        return;
+    {
+        Guard guard(GetLock());
+        controllers.GetMap().AddNewEntry();
+    }
+    controllers.update();
+}
+
+void MidiOscMapComponent::handleAsyncUpdate()
+{
+    controllers.update();
+}
+
+} // namespace widgets

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "QguiComponent.h"
+#include "WidgetsMidiOscMapControllers.h"
+#include "files/QevFile.h"
+#include "midi/QevMidiMessage.h"
+#include "midi/QevMidiOscMap.h"
+#include "osc/QevOscInterface.h"
+#include "osc/QevOscMessage.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <mutex>
+
+namespace widgets
+{
+
+// The mapping editor panel: column titles and a "+" button above a scrolling row list. The host
+// object reaches its mapping table only through the forwarding operations below, so the table
+// lives, and converts, whether the window is shown or not.
+//
+// Every forwarding operation takes the table's lock and may be called from any thread; the rows
+// are only ever touched on the message thread. An owner that needs several operations to appear
+// as one holds GetLock() around them. Listeners are called on the calling thread, lock held.
+class MidiOscMapComponent : public qgui::ComponentWithOscInterface,
+                            public juce::Button::Listener,
+                            private juce::AsyncUpdater
+{
+public:
+    static constexpr int headerHeight = 30;
+
+    MidiOscMapComponent();
+    ~MidiOscMapComponent() override;
+
+    // Null and already registered listeners are ignored.
+    void AddListener(qev::MidiOscMap::Listener* listener);
+    void RemoveListener(qev::MidiOscMap::Listener* listener);
+    // MIDI to OSC, and MIDI learn. The rows follow at the next Refresh().
+    void Process(qev::MidiMessage const& message);
+    // OSC to MIDI.
+    void Process(qev::OscMessage const& message);
+    // Rebuilds the rows from the table: at once on the message thread, otherwise posted to it
+    // (several posts before it runs give one rebuild).
+    void Refresh();
+    // Sends every entry's current values to the listeners again.
+    void ForceUpdate();
+    // Deletes every entry. The rows follow at the next Refresh().
+    void Clear();
+    // Replaces the table by the file's entries, then refreshes the rows, also when the load fails
+    // part-way so that rows never show entries the table no longer holds. The table's exceptions
+    // pass through.
+    bool LoadFromXml(qev::File const& file);
+    bool SaveAsXml(qev::File const& file, qev::Overwrite const& overwrite) const;
+
+    std::recursive_mutex& GetLock() const noexcept { return controllers.GetLock(); }
+    MidiOscMapControllers& GetControllers() noexcept { return controllers; }
+    juce::Viewport& GetViewport() noexcept { return viewport; }
+    juce::Button& GetAddButton() noexcept { return addButton; }
+    // The column titles, in the order of the columns.
+    juce::Label& GetHeaderLabel(int column) noexcept { return headers[column]; }
+    static constexpr int numHeaderLabels = 8;
+
+    qev::MaxMspDocumentation GetMaxMspDocumentation() const override;
+
+    void resized() override;
+    void buttonClicked(juce::Button* button) override;
+
+private:
+    void handleAsyncUpdate() override;
+
+    juce::Viewport viewport;
+    MidiOscMapControllers controllers;
+    juce::Label headers[numHeaderLabels];
+    juce::TextButton addButton{"+"};
+
+    JUCE_DECLARE_NON_COPYABLE(MidiOscMapComponent)
+};
+
+} // namespace widgets
