@@ -49,7 +49,7 @@ stage_end "sanitizer tests"
 if ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then
   stage "fuzz build (clang, libFuzzer)"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQEV_SANITIZE=ON -DQEV_FUZZERS=ON -DQEV_BENCHMARKS=OFF >/dev/null
+    -DQEV_SANITIZE=ON -DQEV_FUZZERS=ON -DQEV_BENCHMARKS=OFF -DQEV_GUI=OFF >/dev/null
   cmake --build build-fuzz -j "$jobs"
   stage_end "fuzz build"
   stage "fuzz runs"
