@@ -30,11 +30,6 @@ bool isDigit(char c) noexcept
     return c >= '0' && c <= '9';
 }
 
-bool isHexDigit(char c) noexcept
-{
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool isWhitespace(char c) noexcept
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -76,110 +71,9 @@ void trimTrailingWhitespace(std::string& out, std::size_t keep) noexcept
 
 // --- Reading words -------------------------------------------------------------------------
 
-// The decimal or hexadecimal number syntax of qev::String::IsNumber: one optional sign and one
-// point per part, an exponent starting a new part, at least one digit in the last part; or "0x"
-// followed only by hexadecimal digits.
-bool isNumberWord(std::string_view word) noexcept
-{
-    if (word.empty())
-        return false;
-    if (word.size() >= 2 && word[0] == '0' && word[1] == 'x')
-    {
-        bool allHex = true;
-        for (std::size_t i = 2; i < word.size() && allHex; ++i)
-            allHex = isHexDigit(word[i]);
-        if (allHex)
-            return true;
-    }
-    bool signSeen = false, exponentSeen = false, pointSeen = false;
-    int digits = 0;
-    for (char const c : word)
-    {
-        if (c == '+' || c == '-')
-        {
-            if (signSeen)
-                return false;
-            signSeen = true;
-        }
-        else if (isDigit(c))
-            ++digits;
-        else if (c == 'e' || c == 'E')
-        {
-            if (digits == 0 || exponentSeen)
-                return false;
-            exponentSeen = true;
-            digits = 0;
-            signSeen = false;
-            pointSeen = false;
-        }
-        else if (c == '.')
-        {
-            if (pointSeen)
-                return false;
-            pointSeen = true;
-        }
-        else
-            return false;
-    }
-    return digits > 0;
-}
-
 bool startsWithHexPrefix(std::string_view text) noexcept
 {
     return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-}
-
-// The leading number of the word in single precision, as strtof reads it in the C locale; 0 when
-// there is none or when it lies outside the float range.
-float leadingFloat(std::string_view word) noexcept
-{
-    bool negative = false;
-    if (!word.empty() && (word[0] == '+' || word[0] == '-'))
-    {
-        negative = word[0] == '-';
-        word.remove_prefix(1);
-    }
-    float value = 0.0f;
-    std::from_chars_result result{};
-    if (startsWithHexPrefix(word) && word.size() > 2 && isHexDigit(word[2]))
-        result = std::from_chars(word.data() + 2, word.data() + word.size(), value, std::chars_format::hex);
-    else
-        result = std::from_chars(word.data(), word.data() + word.size(), value, std::chars_format::general);
-    if (result.ec != std::errc())
-        return 0.0f;
-    return negative ? -value : value;
-}
-
-// The leading base-10 integer, as strtol reads it; 0 when there is none or it does not fit an int.
-int leadingInt(std::string_view word) noexcept
-{
-    bool negative = false;
-    std::size_t i = 0;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-'))
-        negative = word[i++] == '-';
-    std::int64_t magnitude = 0;
-    for (; i < word.size() && isDigit(word[i]); ++i)
-    {
-        magnitude = magnitude * 10 + (word[i] - '0');
-        if (magnitude > std::int64_t(std::numeric_limits<int>::max()) + 1)
-            return 0;
-    }
-    std::int64_t const value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int>::max())
-        return 0;
-    return static_cast<int>(value);
-}
-
-bool isWholeInt64(double value) noexcept
-{
-    // -2^63 <= value < 2^63 and no fraction.
-    return value >= -9223372036854775808.0 && value < 9223372036854775808.0 && value == std::trunc(value);
-}
-
-// qev::String::IsInt: a number whose single-precision value is a whole number.
-bool isIntWord(std::string_view word) noexcept
-{
-    return isNumberWord(word) && isWholeInt64(static_cast<double>(leadingFloat(word)));
 }
 
 // An optional sign, decimal digits, then optionally a point and zeros only: the form the writer
@@ -256,21 +150,6 @@ bool wholeWordValue(std::string_view word, double& value) noexcept
     return true;
 }
 
-bool equalsIgnoringCase(std::string_view word, std::string_view lowerCase) noexcept
-{
-    if (word.size() != lowerCase.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-    {
-        char c = word[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-        if (c != lowerCase[i])
-            return false;
-    }
-    return true;
-}
-
 // One word after the address: the first rule that holds decides.
 OscArgument readArgumentWord(String const& word)
 {
@@ -282,25 +161,23 @@ OscArgument readArgumentWord(String const& word)
     if (isPlainInteger(text, negative, digits))
         return readPlainInteger(negative, digits);
 
-    bool isFloat = isNumberWord(text);
-    if (isIntWord(text))
+    bool isFloat = word.IsNumber();
+    if (word.IsInt())
     {
         // Other integral forms (1e3, 0x10) are taken for their full value when it fits an int;
         // a word with text after its number (1-2) keeps only its leading integer.
         double value = 0.0;
         if (!wholeWordValue(text, value))
-            return OscArgument(leadingInt(text));
+            return OscArgument(word.GetIntValue());
         if (value >= -2147483648.0 && value <= 2147483647.0 && value == std::trunc(value))
             return OscArgument(static_cast<int>(value));
         isFloat = true;
     }
 
-    if (equalsIgnoringCase(text, "true"))
-        return OscArgument(true);
-    if (equalsIgnoringCase(text, "false"))
-        return OscArgument(false);
+    if (word.IsBoolean())
+        return OscArgument(word.GetBooleanValue());
     if (isFloat)
-        return OscArgument(leadingFloat(text));
+        return OscArgument(static_cast<float>(word.GetDoubleValue()));
     if (word.IsQuoted())
         return OscArgument(word.Unquoted());
     return OscArgument(word);
