@@ -6,16 +6,14 @@
 #include "files/QevTemporaryFile.h"
 #include "files/QevTextFileReader.h"
 #include "memory/QevMemoryBlock.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace qev;
@@ -25,50 +23,11 @@ namespace fs = std::filesystem;
 namespace
 {
 
-class FileIo : public ::testing::Test
+class FileIo : public qevtest::FolderTest
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/qev-fileio-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    std::string pathOf(std::string const& name) const { return root + "/" + name; }
-    File fileOf(std::string const& name) const { return File(pathOf(name).c_str()); }
-    void put(std::string const& name, std::string const& bytes) const
-    {
-        std::ofstream(pathOf(name), std::ios::binary) << bytes;
-    }
-    std::string get(std::string const& name) const
-    {
-        std::ifstream in(pathOf(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    std::vector<std::string> listing() const
-    {
-        std::vector<std::string> names;
-        for (auto const& entry : fs::directory_iterator(root))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    std::string root;
+    FileIo() : FolderTest("fileio") {}
 };
-
-// The exit status of body run in a child process (-1 when it did not exit normally).
-template <typename Body> int inChild(Body body)
-{
-    pid_t const pid = ::fork();
-    if (pid == 0)
-        ::_exit(body());
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 } // namespace
 
@@ -125,7 +84,7 @@ TEST_F(FileIo, DescriptorsAreCloseOnExecAndZeroIsValid)
     EXPECT_EQ(found, 3);
 
     // With standard input closed the next file opened gets descriptor 0.
-    EXPECT_EQ(inChild(
+    EXPECT_EQ(qevtest::exitStatusInChild(
                   [&]
                   {
                       ::close(0);
@@ -247,19 +206,13 @@ TEST_F(FileIo, BinaryFilesRoundTripAndHonourThePolicy)
 TEST_F(FileIo, SaveCutShortLeavesTheTargetAlone)
 {
     put("target", "precious");
-    EXPECT_EQ(inChild(
-                  [&]
-                  {
-                      std::signal(SIGXFSZ, SIG_IGN);
-                      rlimit const limit{4096, 4096};
-                      ::setrlimit(RLIMIT_FSIZE, &limit);
-                      std::string const big(100000, 'z');
-                      return BinaryFile::WriteData(big.data(), big.size(), fileOf("target"),
-                                                   Overwrite::Replace)
-                                 ? 1
-                                 : 0;
-                  }),
-              0);
+    EXPECT_TRUE(qevtest::saveFailsOnAFullDisk(
+        4096,
+        [&]
+        {
+            std::string const big(100000, 'z');
+            return BinaryFile::WriteData(big.data(), big.size(), fileOf("target"), Overwrite::Replace);
+        }));
     EXPECT_EQ(get("target"), "precious");
     EXPECT_EQ(listing(), std::vector<std::string>{"target"});
 }

@@ -3,22 +3,17 @@
 #include "common/QevExceptions.h"
 #include "files/QevFile.h"
 #include "files/QevTrash.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <pwd.h>
 #include <regex>
 #include <set>
-#include <signal.h>
-#include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -31,29 +26,9 @@ namespace fs = std::filesystem;
 namespace
 {
 
-// Sets or clears an environment variable for one scope.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(char const* name, char const* value) : name(name)
-    {
-        if (char const* old = std::getenv(name))
-            saved = std::string(old);
-        Set(value);
-    }
-    ~ScopedEnvironment() { Set(saved ? saved->c_str() : nullptr); }
-    void Set(char const* value)
-    {
-        if (value != nullptr)
-            ::setenv(name.c_str(), value, 1);
-        else
-            ::unsetenv(name.c_str());
-    }
-
-private:
-    std::string name;
-    std::optional<std::string> saved;
-};
+using qevtest::readBytes;
+using qevtest::ScopedEnvironment;
+using qevtest::writeBytes;
 
 std::string text(String const& s)
 {
@@ -79,19 +54,6 @@ template <typename Action> std::string thrownMessage(Action&& action)
     return "(nothing thrown)";
 }
 
-std::string readAll(fs::path const& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-void writeAll(fs::path const& path, std::string const& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
-
 std::set<std::string> namesIn(fs::path const& folder)
 {
     std::set<std::string> names;
@@ -109,9 +71,8 @@ protected:
     {
         savedLogType = qev::ConsoleLog::type;
         qev::ConsoleLog::type = 3; // expected exceptions need not reach the system log
-        char pattern[] = "/tmp/qev-file-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
+        ASSERT_FALSE(temporary.GetPath().empty());
+        root = temporary.GetPath();
         home = root / "home";
         work = root / "w";
         fs::create_directories(home);
@@ -124,13 +85,11 @@ protected:
     void TearDown() override
     {
         fs::current_path(savedWorkingFolder);
-        std::error_code ignored;
-        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(root, ignored);
         qev::ConsoleLog::type = savedLogType;
     }
     fs::path trash() const { return root / "data" / "Trash"; }
 
+    qevtest::TemporaryFolder const temporary{"file"};
     fs::path root, home, work, savedWorkingFolder;
     int savedLogType = 0;
     // Never the real home folder or trash; SetUp points them into the test's folder.
@@ -325,7 +284,7 @@ TEST_F(FileTest, FreeChildNames)
             if (std::string(c.prefix) == "link")
                 fs::create_symlink(root / "nowhere", work / name);
             else
-                writeAll(work / name, "x");
+                writeBytes(work / name, "x");
         }
         EXPECT_EQ(freeName(c.prefix, c.brackets), c.expected) << c.prefix;
         for (auto const& name : c.taken)
@@ -335,7 +294,7 @@ TEST_F(FileTest, FreeChildNames)
 
 TEST_F(FileTest, QueriesAndFolderCreation)
 {
-    writeAll(work / "f.txt", "x");
+    writeBytes(work / "f.txt", "x");
     File const file((work / "f.txt").c_str());
     File const folder(work.c_str());
     EXPECT_TRUE(file.ExistsAsFile());
@@ -432,9 +391,9 @@ TEST_F(FileTest, HostPathNames)
     EXPECT_TRUE(fs::is_directory(presets));
 
     // Reading: the working folder first, then the home folder, else an exception.
-    writeAll(work / "here.txt", "w");
-    writeAll(home / "here.txt", "h");
-    writeAll(home / "there.txt", "h");
+    writeBytes(work / "here.txt", "w");
+    writeBytes(home / "here.txt", "h");
+    writeBytes(home / "there.txt", "h");
     auto const load = [](char const* name) { return pathOf(File::LoadFilenameFromMaxMsp(String(name))); };
     EXPECT_EQ(load("here.txt"), work.string() + "/here.txt");
     EXPECT_EQ(load("there.txt"), h + "/there.txt");
@@ -456,7 +415,7 @@ TEST_F(FileTest, FileExceptionsQuoteThePath)
 
 void expectValidRecord(fs::path const& record, std::string const& encodedPath)
 {
-    std::string const content = readAll(record);
+    std::string const content = readBytes(record);
     std::regex const shape(
         "\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
     std::smatch match;
@@ -470,25 +429,25 @@ TEST_F(FileTest, TrashKeepsEveryItemWithItsRecord)
     std::string const encoded = (work / "my%20take%25.txt").string();
     for (char const* content : {"first", "second", "third"})
     {
-        writeAll(original, content);
+        writeBytes(original, content);
         EXPECT_TRUE(File(original.c_str()).MoveToTrash()) << content;
         EXPECT_FALSE(fs::exists(original));
     }
     std::set<std::string> const names{"my take%.txt", "my take%.2.txt", "my take%.3.txt"};
     EXPECT_EQ(namesIn(trash() / "files"), names);
-    EXPECT_EQ(readAll(trash() / "files" / "my take%.txt"), "first");
-    EXPECT_EQ(readAll(trash() / "files" / "my take%.3.txt"), "third");
+    EXPECT_EQ(readBytes(trash() / "files" / "my take%.txt"), "first");
+    EXPECT_EQ(readBytes(trash() / "files" / "my take%.3.txt"), "third");
     for (auto const& name : names)
         expectValidRecord(trash() / "info" / (name + ".trashinfo"), encoded);
     EXPECT_EQ(fs::status(trash() / "info").permissions() & fs::perms::all, fs::perms::owner_all);
 
     // A folder goes whole; an item lying in the trash without a record does not lose its name.
     fs::create_directories(work / "dir" / "sub");
-    writeAll(work / "dir" / "sub" / "f", "in folder");
-    writeAll(trash() / "files" / "dir", "orphan");
+    writeBytes(work / "dir" / "sub" / "f", "in folder");
+    writeBytes(trash() / "files" / "dir", "orphan");
     EXPECT_TRUE(File((work / "dir").c_str()).MoveToTrash());
-    EXPECT_EQ(readAll(trash() / "files" / "dir"), "orphan");
-    EXPECT_EQ(readAll(trash() / "files" / "dir.2" / "sub" / "f"), "in folder");
+    EXPECT_EQ(readBytes(trash() / "files" / "dir"), "orphan");
+    EXPECT_EQ(readBytes(trash() / "files" / "dir.2" / "sub" / "f"), "in folder");
     EXPECT_FALSE(fs::exists(trash() / "info" / "dir.trashinfo"));
     expectValidRecord(trash() / "info" / "dir.2.trashinfo", (work / "dir").string());
 
@@ -499,25 +458,25 @@ TEST_F(FileTest, TrashKeepsEveryItemWithItsRecord)
 
 TEST_F(FileTest, TrashFallbackNeverReplacesAnEarlierItem)
 {
-    writeAll(root / "data", "a file where the data folder should be");
+    writeBytes(root / "data", "a file where the data folder should be");
     for (char const* content : {"one", "two"})
     {
-        writeAll(work / "n.txt", content);
+        writeBytes(work / "n.txt", content);
         EXPECT_TRUE(File((work / "n.txt").c_str()).MoveToTrash());
     }
-    EXPECT_EQ(readAll(home / ".Trash" / "n.txt"), "one");
-    EXPECT_EQ(readAll(home / ".Trash" / "n2.txt"), "two");
+    EXPECT_EQ(readBytes(home / ".Trash" / "n.txt"), "one");
+    EXPECT_EQ(readBytes(home / ".Trash" / "n2.txt"), "two");
 
     // No trash at all: the save refuses rather than delete the old file.
     homeVariable.Set(nullptr);
     fs::path const kept = work / "kept.txt";
-    writeAll(kept, "old");
+    writeBytes(kept, "old");
     fs::create_directory(root / "gone");
     fs::current_path(root / "gone");
     fs::remove(root / "gone");
     EXPECT_EQ(thrownMessage([&] { File(kept.c_str()).OverwriteIfNeeded(Overwrite::Replace); }),
               "Error deleting \"" + kept.string() + "\"");
-    EXPECT_EQ(readAll(kept), "old");
+    EXPECT_EQ(readBytes(kept), "old");
 }
 
 TEST_F(FileTest, OverwritePolicy)
@@ -527,12 +486,12 @@ TEST_F(FileTest, OverwritePolicy)
     File const file(target.c_str());
     EXPECT_TRUE(file.OverwriteIfNeeded(Overwrite::Refuse)); // nothing there yet
 
-    writeAll(target, "old");
+    writeBytes(target, "old");
     for (auto policy : {Overwrite::Refuse, static_cast<Overwrite>(2)})
         EXPECT_EQ(thrownMessage([&] { file.OverwriteIfNeeded(policy); }), "File already exists " + quoted);
     EXPECT_TRUE(file.OverwriteIfNeeded(Overwrite::Replace));
     EXPECT_FALSE(fs::exists(target));
-    EXPECT_EQ(readAll(trash() / "files" / "t.xml"), "old");
+    EXPECT_EQ(readBytes(trash() / "files" / "t.xml"), "old");
 
     fs::create_directory(target);
     for (auto policy : {Overwrite::Refuse, Overwrite::Replace})
@@ -555,22 +514,22 @@ std::optional<fs::path> otherFileSystemFolder(fs::path const& than)
 TEST_F(FileTest, MoveReplacesTheTargetInOneStep)
 {
     fs::path const source = work / "new.xml", target = work / "map.xml";
-    writeAll(target, "old");
+    writeBytes(target, "old");
     EXPECT_FALSE(File(source.c_str()).MoveFileTo(File(target.c_str()))); // nothing to move
-    EXPECT_EQ(readAll(target), "old");
+    EXPECT_EQ(readBytes(target), "old");
 
-    writeAll(source, "new");
+    writeBytes(source, "new");
     EXPECT_TRUE(File(source.c_str()).MoveFileTo(File(source.c_str())));
     EXPECT_TRUE(File(source.c_str()).MoveFileTo(File(target.c_str())));
-    EXPECT_EQ(readAll(target), "new");
+    EXPECT_EQ(readBytes(target), "new");
     EXPECT_FALSE(fs::exists(source));
 
     // A move that cannot happen leaves the target as it was: it is never deleted first.
     fs::create_directories(work / "folder" / "inside");
-    writeAll(source, "newer");
+    writeBytes(source, "newer");
     EXPECT_FALSE(File(source.c_str()).MoveFileTo(File((work / "folder").c_str())));
     EXPECT_TRUE(fs::exists(work / "folder" / "inside"));
-    EXPECT_EQ(readAll(source), "newer");
+    EXPECT_EQ(readBytes(source), "newer");
 }
 
 TEST_F(FileTest, MovesAcrossFileSystems)
@@ -584,41 +543,32 @@ TEST_F(FileTest, MovesAcrossFileSystems)
         ~Cleanup() { fs::remove_all(path); }
     } const cleanup{*other};
 
-    writeAll(*other / "new.xml", "new content");
-    writeAll(work / "map.xml", "old");
+    writeBytes(*other / "new.xml", "new content");
+    writeBytes(work / "map.xml", "old");
     EXPECT_TRUE(File((*other / "new.xml").c_str()).MoveFileTo(File((work / "map.xml").c_str())));
-    EXPECT_EQ(readAll(work / "map.xml"), "new content");
+    EXPECT_EQ(readBytes(work / "map.xml"), "new content");
     EXPECT_FALSE(fs::exists(*other / "new.xml"));
     EXPECT_EQ(namesIn(work), (std::set<std::string>{"map.xml", "v"}));
 
     // The trash copies what lies elsewhere.
     fs::create_directories(*other / "d");
-    writeAll(*other / "d" / "f", "deep");
+    writeBytes(*other / "d" / "f", "deep");
     ::symlink("f", (*other / "d" / "link").c_str());
     EXPECT_TRUE(File((*other / "d").c_str()).MoveToTrash());
     EXPECT_FALSE(fs::exists(*other / "d"));
-    EXPECT_EQ(readAll(trash() / "files" / "d" / "f"), "deep");
+    EXPECT_EQ(readBytes(trash() / "files" / "d" / "f"), "deep");
     EXPECT_EQ(fs::read_symlink(trash() / "files" / "d" / "link"), "f");
 
     // A copy that fails midway (the file-size limit of a child process) leaves the target as it was
     // and nothing beside it.
     std::string const big(1 << 20, 'b');
-    writeAll(*other / "big.xml", big);
-    pid_t const child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
-    {
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit const limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        bool const moved = File((*other / "big.xml").c_str()).MoveFileTo(File((work / "map.xml").c_str()));
-        ::_exit(moved ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the move reported success";
-    EXPECT_EQ(readAll(work / "map.xml"), "new content");
-    EXPECT_EQ(readAll(*other / "big.xml"), big);
+    writeBytes(*other / "big.xml", big);
+    EXPECT_TRUE(qevtest::saveFailsOnAFullDisk(
+        4096,
+        [&] { return File((*other / "big.xml").c_str()).MoveFileTo(File((work / "map.xml").c_str())); }))
+        << "the move reported success";
+    EXPECT_EQ(readBytes(work / "map.xml"), "new content");
+    EXPECT_EQ(readBytes(*other / "big.xml"), big);
     EXPECT_EQ(namesIn(work), (std::set<std::string>{"map.xml", "v"}));
 }
 

@@ -2,18 +2,14 @@
 #include "common/QevExceptions.h"
 #include "files/QevFile.h"
 #include "midi/QevMidiOscMap.h"
+#include "support/TestFiles.h"
 #include "text/QevXmlElement.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <regex>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace qev;
 namespace fs = std::filesystem;
@@ -51,35 +47,10 @@ template <typename Body> std::string failureOf(Body body)
     return std::string();
 }
 
-class MappingFile : public ::testing::Test
+class MappingFile : public qevtest::FolderTest
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/qev-mapping-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    std::string pathOf(std::string const& name) const { return root + "/" + name; }
-    File fileOf(std::string const& name) const { return File(pathOf(name).c_str()); }
-    void put(std::string const& name, std::string const& bytes) const
-    {
-        std::ofstream(pathOf(name), std::ios::binary) << bytes;
-    }
-    std::string get(std::string const& name) const
-    {
-        std::ifstream in(pathOf(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    std::vector<std::string> listing() const
-    {
-        std::vector<std::string> names;
-        for (auto const& entry : fs::directory_iterator(root))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
+    MappingFile() : FolderTest("mapping") {}
 
     // Sets the table to exactly these rows (current values and repeated pairs included).
     void fill(MidiOscMap& map, Rows const& rows)
@@ -98,8 +69,6 @@ protected:
         fs::remove(pathOf("fill.xml"));
         ASSERT_EQ(rowsOf(map), rows);
     }
-
-    std::string root;
 };
 
 Rows const exampleRows = {
@@ -229,17 +198,9 @@ TEST_F(MappingFile, SaveThatFailsMidwayKeepsTheOldFile)
     fill(map, many);
     put("map.xml", "the user's only copy");
 
-    pid_t const pid = ::fork();
-    if (pid == 0)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit const limit{8192, 8192};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(map.SaveAsXml(fileOf("map.xml"), Overwrite::Replace) ? 1 : 0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save must report failure";
+    EXPECT_TRUE(qevtest::saveFailsOnAFullDisk(
+        8192, [&] { return map.SaveAsXml(fileOf("map.xml"), Overwrite::Replace); }))
+        << "the save must report failure";
     EXPECT_EQ(get("map.xml"), "the user's only copy");
     EXPECT_EQ(listing(), std::vector<std::string>{"map.xml"}) << "no temporary file left";
 }

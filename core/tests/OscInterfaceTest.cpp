@@ -1,11 +1,11 @@
 #include "common/QevExceptions.h"
 #include "osc/QevCommonPatterns.h"
 #include "osc/QevOscInterface.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -95,28 +95,10 @@ std::string repeated(char const* part, int times)
 class OscInterfaceTest : public ::testing::Test
 {
 protected:
-    // HOME points at a fresh folder, so preset paths never reach the real home.
     void SetUp() override
     {
-        char const* old = std::getenv("HOME");
-        hadHome = old != nullptr;
-        if (hadHome)
-            oldHome = old;
-        char pattern[] = "/tmp/qev-oscinterface-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        home = pattern;
-        ::setenv("HOME", home.c_str(), 1);
+        ASSERT_FALSE(home.empty());
         object.AddMaxConsoleListener(&console);
-    }
-
-    void TearDown() override
-    {
-        if (hadHome)
-            ::setenv("HOME", oldHome.c_str(), 1);
-        else
-            ::unsetenv("HOME");
-        std::error_code ignored;
-        std::filesystem::remove_all(home, ignored);
     }
 
     bool common(char const* text, int flag = 7)
@@ -124,9 +106,10 @@ protected:
         return object.ProcessCommonMessage(OscMessage::CreateFromText(String(text)), MessageFlag(flag));
     }
 
-    std::string home;
-    std::string oldHome;
-    bool hadHome = false;
+    // HOME points at a fresh folder, so preset paths never reach the real home.
+    qevtest::TemporaryFolder const temporary{"oscinterface"};
+    std::string const home = temporary.GetPath();
+    qevtest::ScopedEnvironment const homeVariable{"HOME", home.c_str()};
     Console console;
     TestInterface object;
 };

@@ -1,9 +1,10 @@
 // Our binary OSC against two independent OSC libraries: what we write they must read with the
 // values we promise, and what they write we must read (or refuse with our own texts).
-#include "common/QevConsoleLog.h"
 #include "common/QevException.h"
 #include "osc/QevOscBundle.h"
 #include "osc/QevOscOutputStream.h"
+#include "support/QuietLog.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,15 +33,7 @@ using qev::OscBundle;
 using qev::OscMessage;
 using Lines = std::vector<std::string>;
 
-class QuietLog
-{
-public:
-    QuietLog() : saved(qev::ConsoleLog::type) { qev::ConsoleLog::type = -1; }
-    ~QuietLog() { qev::ConsoleLog::type = saved; }
-
-private:
-    int saved;
-};
+using qevtest::QuietLog;
 
 // One line per bundle start, message and bundle end, in the same words for every library:
 // "begin <time tag>", "<path> <tags> <value>...", "end".
@@ -359,15 +350,12 @@ TEST(OscInterop, WeLoadAMessageThatOscsendWroteToAFile)
 {
     if (std::system("command -v oscsend >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "oscsend (package liblo-tools) is not installed";
-    char folder[] = "/tmp/qev-oscsend-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    std::string const file = std::string(folder) + "/message.osc";
+    qevtest::TemporaryFolder const folder("oscsend");
+    ASSERT_FALSE(folder.GetPath().empty());
+    std::string const file = folder.GetPath() + "/message.osc";
     std::string const command = "oscsend file://" + file + " /a i 5";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    std::ifstream in(file, std::ios::binary);
-    std::string const packet((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::remove(file.c_str());
-    rmdir(folder);
+    std::string const packet = qevtest::readBytes(file);
     EXPECT_EQ(packet.size(), 12u);
     EXPECT_EQ(describeOurs(packet), (Lines{"begin 1", "/a i i:5", "end"}));
 }

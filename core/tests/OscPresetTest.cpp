@@ -4,18 +4,13 @@
 #include "osc/QevOscInputStream.h"
 #include "osc/QevOscInterface.h"
 #include "osc/QevOscOutputStream.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -31,6 +26,9 @@ using qev::String;
 
 namespace
 {
+
+using qevtest::readBytes;
+using qevtest::writeBytes;
 
 struct Seen
 {
@@ -106,19 +104,6 @@ OscBundle bundleOf(std::vector<char const*> const& lines)
     return bundle;
 }
 
-std::string contentOf(fs::path const& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void write(fs::path const& path, std::string const& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
-
 std::size_t countEntries(fs::path const& folder)
 {
     std::error_code ignored;
@@ -127,37 +112,11 @@ std::size_t countEntries(fs::path const& folder)
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-// Sets an environment variable for the lifetime of the object.
-class ScopedVariable
-{
-public:
-    ScopedVariable(char const* name_, std::string const& value) : name(name_)
-    {
-        char const* old = std::getenv(name);
-        if (old != nullptr)
-            saved = old;
-        had = old != nullptr;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() { had ? (void)::setenv(name, saved.c_str(), 1) : (void)::unsetenv(name); }
-
-private:
-    char const* name;
-    std::string saved;
-    bool had = false;
-};
-
-std::string makeTemporaryFolder()
-{
-    char pattern[] = "/tmp/qev-preset-XXXXXX";
-    return ::mkdtemp(pattern) != nullptr ? pattern : "";
-}
-
 class OscPresetTest : public ::testing::Test
 {
 protected:
     // HOME and the trash point into a fresh folder: replaced presets go to a trash we can see.
-    OscPresetTest() : home("HOME", root), dataHome("XDG_DATA_HOME", (root / "share").string())
+    OscPresetTest() : home("HOME", root.c_str()), dataHome("XDG_DATA_HOME", (root / "share").c_str())
     {
         fs::create_directories(dir);
         manager().AddListener(&events);
@@ -167,12 +126,7 @@ protected:
 
     void SetUp() override { ASSERT_FALSE(root.empty()); }
 
-    ~OscPresetTest() override
-    {
-        qev::ConsoleLog::type = savedLog;
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
+    ~OscPresetTest() override { qev::ConsoleLog::type = savedLog; }
 
     File at(std::string const& name) const { return File((dir / name).c_str()); }
     qev::OscPresetManager& manager() { return object.GetPresetManager(); }
@@ -194,10 +148,11 @@ protected:
         return "<nothing thrown>";
     }
 
-    fs::path const root = makeTemporaryFolder();
+    qevtest::TemporaryFolder const temporary{"preset"};
+    fs::path const root = temporary.GetPath();
     fs::path const dir = root / "presets";
     fs::path const trashFiles = root / "share" / "Trash" / "files";
-    ScopedVariable const home, dataHome;
+    qevtest::ScopedEnvironment const home, dataHome;
     int const savedLog = qev::ConsoleLog::type;
     Events events;
     PresetObject object;
@@ -229,7 +184,7 @@ TEST_F(OscPresetTest, SavedFilesAreByteExact)
         events.log.clear();
         object.state = c.state;
         EXPECT_TRUE(manager().SavePreset(at(c.name))) << c.name;
-        EXPECT_EQ(contentOf(dir / c.written), c.content) << c.name;
+        EXPECT_EQ(readBytes(dir / c.written), c.content) << c.name;
         EXPECT_EQ(events.log, std::vector<std::string>{std::string("saved ") + c.written});
         EXPECT_EQ(manager().GetLastSavedFile(), at(c.written));
         EXPECT_EQ(manager().GetCurrentFile(), at(c.written));
@@ -258,7 +213,7 @@ TEST_F(OscPresetTest, ReadersTolerateLayoutAndKeepFileOrder)
     };
     for (auto const& c : cases)
     {
-        write(dir / c.name, c.content);
+        writeBytes(dir / c.name, c.content);
         object.seen.clear();
         events.log.clear();
         EXPECT_EQ(load(c.name, 9), c.result) << c.name;
@@ -274,11 +229,11 @@ TEST_F(OscPresetTest, ReadersTolerateLayoutAndKeepFileOrder)
 
 TEST_F(OscPresetTest, RefusedLoadsApplyNothing)
 {
-    write(dir / "a.xml", "/ok");
-    write(dir / "bad.txt", "/ok 1\n/a[b 2\n/ok 3");
-    write(dir / "bad.coll", "1, /ok;\n2, /{x;\n");
-    write(dir / "garbage.osc", std::string("#bundle\0garbage", 15));
-    write(dir / "empty.osc", "");
+    writeBytes(dir / "a.xml", "/ok");
+    writeBytes(dir / "bad.txt", "/ok 1\n/a[b 2\n/ok 3");
+    writeBytes(dir / "bad.coll", "1, /ok;\n2, /{x;\n");
+    writeBytes(dir / "garbage.osc", std::string("#bundle\0garbage", 15));
+    writeBytes(dir / "empty.osc", "");
     fs::create_directories(dir / "folder.txt");
 
     auto const quoted = [&](char const* name) { return "\"" + (dir / name).string() + "\""; };
@@ -332,7 +287,7 @@ TEST_F(OscPresetTest, BinaryPresetsGoThroughTheWireReaderWithItsDepthLimit)
     // A lone message is a preset of one message.
     qev::OscOutputStream single;
     ASSERT_TRUE(single.WriteMessage(OscMessage::CreateFromText(String("/ok 4"))));
-    write(dir / "single.osc", std::string(single.GetData(), single.GetDataSize()));
+    writeBytes(dir / "single.osc", std::string(single.GetData(), single.GetDataSize()));
     EXPECT_TRUE(load("single.osc"));
     EXPECT_EQ(object.texts(), std::vector<std::string>{"/ok 4"});
 
@@ -346,7 +301,7 @@ TEST_F(OscPresetTest, BinaryPresetsGoThroughTheWireReaderWithItsDepthLimit)
     }
     qev::OscOutputStream stream;
     ASSERT_TRUE(stream.WriteBundle(deep));
-    write(dir / "deep.osc", std::string(stream.GetData(), stream.GetDataSize()));
+    writeBytes(dir / "deep.osc", std::string(stream.GetData(), stream.GetDataSize()));
     object.seen.clear();
     EXPECT_NE(thrownBy([&] { load("deep.osc"); }).find("OSC input stream"), std::string::npos);
     EXPECT_TRUE(object.seen.empty());
@@ -406,27 +361,17 @@ TEST_F(OscPresetTest, FailedWriteLeavesTheOldPresetIntact)
     // A file-size limit makes every write past a few bytes fail, as a full disk would.
     auto const limitedSave = [&](File const& file)
     {
-        struct rlimit old
-        {
-        };
-        ::getrlimit(RLIMIT_FSIZE, &old);
-        auto const oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit tight = old;
-        tight.rlim_cur = 4;
-        ::setrlimit(RLIMIT_FSIZE, &tight);
-        bool const saved = manager().SavePreset(file);
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        return saved;
+        qevtest::FileSizeLimit const full(4);
+        return manager().SavePreset(file);
     };
 
     object.state = bundleOf({"/long/enough/message 1 2 3"});
     char const* const names[] = {"p.txt", "p.coll", "p.osc"};
     for (char const* name : names)
     {
-        write(dir / name, "/old");
+        writeBytes(dir / name, "/old");
         EXPECT_FALSE(limitedSave(at(name))) << name;
-        EXPECT_EQ(contentOf(dir / name), "/old") << name;
+        EXPECT_EQ(readBytes(dir / name), "/old") << name;
     }
     EXPECT_TRUE(events.log.empty());
     EXPECT_EQ(manager().GetCurrentFile(), File::NonExistent());
@@ -436,11 +381,11 @@ TEST_F(OscPresetTest, FailedWriteLeavesTheOldPresetIntact)
     // With room again the saves succeed, and the old presets go to the trash.
     for (char const* name : names)
         EXPECT_TRUE(manager().SavePreset(at(name))) << name;
-    EXPECT_EQ(contentOf(dir / "p.txt"), "/long/enough/message 1 2 3");
+    EXPECT_EQ(readBytes(dir / "p.txt"), "/long/enough/message 1 2 3");
     EXPECT_EQ(countEntries(dir), 3u);
     ASSERT_EQ(countEntries(trashFiles), 3u);
     for (auto const& trashed : fs::directory_iterator(trashFiles))
-        EXPECT_EQ(contentOf(trashed.path()), "/old");
+        EXPECT_EQ(readBytes(trashed.path()), "/old");
 
     // Below the preset manager, a refusing policy and a folder in the way are errors.
     EXPECT_NE(thrownBy([&] { object.state.SaveAsTextFile(at("p.txt"), Overwrite::Refuse, String("\n")); })
@@ -450,7 +395,7 @@ TEST_F(OscPresetTest, FailedWriteLeavesTheOldPresetIntact)
     EXPECT_NE(thrownBy([&] { object.state.SaveAsCollFile(at("folder.coll"), Overwrite::Replace); })
                   .find("is a folder"),
               std::string::npos);
-    EXPECT_EQ(contentOf(dir / "p.txt"), "/long/enough/message 1 2 3");
+    EXPECT_EQ(readBytes(dir / "p.txt"), "/long/enough/message 1 2 3");
 }
 
 TEST_F(OscPresetTest, PresetsLoadingPresetsAreBounded)
@@ -458,9 +403,9 @@ TEST_F(OscPresetTest, PresetsLoadingPresetsAreBounded)
     auto const loadLine = [&](std::string const& name)
     { return "/preset/load \"" + (dir / name).string() + "\""; };
     // Itself, directly or through another preset: refused and reported, the rest still runs.
-    write(dir / "self.txt", loadLine("self.txt") + "\n/ok");
-    write(dir / "a.coll", "1, " + loadLine("b.txt") + ";\n");
-    write(dir / "b.txt", loadLine("a.coll"));
+    writeBytes(dir / "self.txt", loadLine("self.txt") + "\n/ok");
+    writeBytes(dir / "a.coll", "1, " + loadLine("b.txt") + ";\n");
+    writeBytes(dir / "b.txt", loadLine("a.coll"));
     EXPECT_FALSE(load("self.txt"));
     EXPECT_EQ(object.texts(), (std::vector<std::string>{loadLine("self.txt"), "/ok"}));
     ASSERT_EQ(events.reports.size(), 1u);
@@ -476,8 +421,8 @@ TEST_F(OscPresetTest, PresetsLoadingPresetsAreBounded)
     // A chain of distinct presets, each loading the next and then sending "/after".
     unsigned long const limit = qev::OscPresetManager::maximumLoadDepth;
     for (unsigned long i = 0; i <= limit + 1; ++i)
-        write(dir / ("chain" + std::to_string(i) + ".txt"),
-              loadLine("chain" + std::to_string(i + 1) + ".txt") + "\n/after " + std::to_string(i));
+        writeBytes(dir / ("chain" + std::to_string(i) + ".txt"),
+                   loadLine("chain" + std::to_string(i + 1) + ".txt") + "\n/after " + std::to_string(i));
     object.seen.clear();
     events.reports.clear();
     EXPECT_FALSE(load("chain0.txt"));

@@ -1,8 +1,8 @@
-#include "common/QevConsoleLog.h"
 #include "common/QevException.h"
 #include "osc/QevOscBundle.h"
 #include "osc/QevOscInputStream.h"
 #include "osc/QevOscOutputStream.h"
+#include "support/QuietLog.h"
 
 #include <gtest/gtest.h>
 
@@ -20,16 +20,7 @@ using qev::OscArgument;
 using qev::OscBundle;
 using qev::OscMessage;
 
-// Exceptions write themselves to the system log; thousands of deliberate failures need not.
-class QuietLog
-{
-public:
-    QuietLog() : saved(qev::ConsoleLog::type) { qev::ConsoleLog::type = -1; }
-    ~QuietLog() { qev::ConsoleLog::type = saved; }
-
-private:
-    int saved;
-};
+using qevtest::QuietLog;
 
 // Packet building blocks, spelled out independently of the writer.
 std::string be32(std::uint32_t v)

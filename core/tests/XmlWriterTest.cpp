@@ -1,22 +1,16 @@
 #include "files/QevFile.h"
 #include "files/QevMemoryOutputStream.h"
 #include "memory/QevScopedPointer.h"
+#include "support/TestFiles.h"
 #include "text/QevXmlDocument.h"
 #include "text/QevXmlElement.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <regex>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -257,36 +251,10 @@ TEST(XmlElement, DeepAndWideTreesWriteAndDestroyWithoutRecursion)
     EXPECT_EQ(wide.GetNumChildElements(), static_cast<unsigned long>(depth));
 }
 
-class XmlFiles : public ::testing::Test
+class XmlFiles : public qevtest::FolderTest
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/qev-xml-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
-    qev::File fileOf(char const* name) const { return qev::File((folder + "/" + name).c_str()); }
-    void put(char const* name, std::string const& bytes) const
-    {
-        std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
-    }
-    std::string get(char const* name) const
-    {
-        std::ifstream in(folder + "/" + name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    std::vector<std::string> listing() const
-    {
-        std::vector<std::string> names;
-        for (auto const& entry : std::filesystem::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
-
-    std::string folder;
+    XmlFiles() : FolderTest("xml") {}
 };
 
 TEST_F(XmlFiles, SavesSafelyAndReadsBack)
@@ -307,29 +275,16 @@ TEST_F(XmlFiles, SavesSafelyAndReadsBack)
 
     // A save cut short (here by the file-size limit) fails, and the old file stays whole.
     std::string const before = get("map.xml");
-    pid_t const child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit const limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ScopedPointer<XmlElement> other(element("other", {{"x", "1"}}));
-        for (int i = 0; i < 1000; ++i)
-            other->AddChildElement(element("m", {{"x", "2"}}));
-        bool saved = true;
-        try
-        {
-            saved = other->WriteToFile(fileOf("map.xml"), "", "UTF-8", 60);
-        }
-        catch (...)
-        {
-        }
-        std::_Exit(saved ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save must report failure";
+    EXPECT_TRUE(
+        qevtest::saveFailsOnAFullDisk(4096,
+                                      [&]
+                                      {
+                                          ScopedPointer<XmlElement> other(element("other", {{"x", "1"}}));
+                                          for (int i = 0; i < 1000; ++i)
+                                              other->AddChildElement(element("m", {{"x", "2"}}));
+                                          return other->WriteToFile(fileOf("map.xml"), "", "UTF-8", 60);
+                                      }))
+        << "the save must report failure";
     EXPECT_EQ(get("map.xml"), before);
     EXPECT_EQ(listing(), std::vector<std::string>{"map.xml"});
 }

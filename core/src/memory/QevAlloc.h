@@ -27,18 +27,9 @@ public:
         {
             v.resize(size);
         }
-        catch (std::bad_alloc const&)
-        {
-            throw Exception(String("out of memory"), SourceLineInfo(Backtrace::GetCallerFunctionName()), true,
-                            false);
-        }
-        catch (std::exception const& e)
-        {
-            throw Exception(e, SourceLineInfo(Backtrace::GetCallerFunctionName()), true, false);
-        }
         catch (...)
         {
-            throw exceptions::Unknown(SourceLineInfo("QevAlloc", 77));
+            rethrowTranslated(Backtrace::GetCallerFunctionName(), 77);
         }
     }
 
@@ -49,22 +40,36 @@ public:
         {
             v.reserve(capacity);
         }
-        catch (std::bad_alloc const&)
-        {
-            throw Exception(String("out of memory"), SourceLineInfo(Backtrace::GetCallerFunctionName()), true,
-                            false);
-        }
-        catch (std::exception const& e)
-        {
-            throw Exception(e, SourceLineInfo(Backtrace::GetCallerFunctionName()), true, false);
-        }
         catch (...)
         {
-            throw exceptions::Unknown(SourceLineInfo("QevAlloc", 148));
+            rethrowTranslated(Backtrace::GetCallerFunctionName(), 148);
         }
     }
 
     Allocations() = delete;
+
+private:
+    // Must be called from inside a handler. The caller's name is taken by the functions above,
+    // since only from their own frame does the back-trace reach the function that asked.
+    [[noreturn]] static void rethrowTranslated(String const& caller, unsigned long unknownLine)
+    {
+        try
+        {
+            throw;
+        }
+        catch (std::bad_alloc const&)
+        {
+            throw Exception(String("out of memory"), SourceLineInfo(caller), true, false);
+        }
+        catch (std::exception const& e)
+        {
+            throw Exception(e, SourceLineInfo(caller), true, false);
+        }
+        catch (...)
+        {
+            throw exceptions::Unknown(SourceLineInfo("QevAlloc", unknownLine));
+        }
+    }
 };
 
 } // namespace qev

@@ -14,26 +14,32 @@ public:
     // changes nothing when the value is already present.
     long Insert(T const& value)
     {
-        long low = 0;
-        long high = static_cast<long>(this->GetSize()) - 1;
-        while (low <= high)
-        {
-            long const mid = low + (high - low) / 2;
-            T const& element = (*this)[static_cast<unsigned long>(mid)];
-            if (value < element)
-                high = mid - 1;
-            else if (element < value)
-                low = mid + 1;
-            else
-                return -1;
-        }
-        // low is now the first index whose element is greater than value (or the size).
-        Vector<T>::Insert(static_cast<unsigned long>(low), value);
-        return low;
+        Place const place = find(value);
+        if (place.found)
+            return -1;
+        Vector<T>::Insert(static_cast<unsigned long>(place.index), value);
+        return place.index;
     }
 
     // Index of value, -1 when absent.
     long IndexOf(T const& value) const
+    {
+        Place const place = find(value);
+        return place.found ? place.index : -1;
+    }
+
+    bool Contains(T const& value) const { return IndexOf(value) >= 0; }
+
+private:
+    // One search serves lookups and inserts alike: where value is, or else where it keeps the order
+    // (the first greater element, or the size).
+    struct Place
+    {
+        long index;
+        bool found;
+    };
+
+    Place find(T const& value) const
     {
         long low = 0;
         long high = static_cast<long>(this->GetSize()) - 1;
@@ -46,12 +52,10 @@ public:
             else if (element < value)
                 low = mid + 1;
             else
-                return mid;
+                return {mid, true};
         }
-        return -1;
+        return {low, false};
     }
-
-    bool Contains(T const& value) const { return IndexOf(value) >= 0; }
 };
 
 } // namespace qev

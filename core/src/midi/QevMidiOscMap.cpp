@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <optional>
 
 namespace qev
 {
@@ -17,6 +18,27 @@ MidiMessage controllerMessageOf(MidiOscMap::Entry const& entry) noexcept
 {
     return MidiMessage::ControllerEvent(entry.channel, entry.controller,
                                         MidiOscConversion::TruncateToInt(entry.currentMidi));
+}
+
+// Both edits store every value once anything differs, so that an edit also replaces values that
+// merely compare equal (0 and -0). The current MIDI value, when given, is compared as the table
+// shows it: truncated. Returns whether the entry was stored.
+bool storeEdit(MidiOscMap::Entry& entry, int channel, int controller, OscAddress const& address,
+               float minimum, float maximum, float exponent, std::optional<int> currentMidi)
+{
+    if (entry.channel == channel && entry.controller == controller && entry.address == address &&
+        entry.minimum == minimum && entry.maximum == maximum && entry.exponent == exponent &&
+        (!currentMidi || MidiOscConversion::TruncateToInt(entry.currentMidi) == *currentMidi))
+        return false;
+    entry.channel = channel;
+    entry.controller = controller;
+    entry.address = address;
+    entry.minimum = minimum;
+    entry.maximum = maximum;
+    entry.exponent = exponent;
+    if (currentMidi)
+        entry.currentMidi = static_cast<float>(*currentMidi);
+    return true;
 }
 } // namespace
 
@@ -85,34 +107,16 @@ void MidiOscMap::EditEntry(std::size_t index, int channel, int controller, OscAd
                            float minimum, float maximum, float exponent)
 {
     Entry& entry = *entries[index];
-    if (entry.channel == channel && entry.controller == controller && entry.address == address &&
-        entry.minimum == minimum && entry.maximum == maximum && entry.exponent == exponent)
-        return;
-    entry.channel = channel;
-    entry.controller = controller;
-    entry.address = address;
-    entry.minimum = minimum;
-    entry.maximum = maximum;
-    entry.exponent = exponent;
-    processEditedEntry(entry);
+    if (storeEdit(entry, channel, controller, address, minimum, maximum, exponent, std::nullopt))
+        processEditedEntry(entry);
 }
 
 void MidiOscMap::EditEntry(std::size_t index, int channel, int controller, OscAddress const& address,
                            float minimum, float maximum, float exponent, int currentMidi)
 {
     Entry& entry = *entries[index];
-    if (entry.channel == channel && entry.controller == controller && entry.address == address &&
-        entry.minimum == minimum && entry.maximum == maximum && entry.exponent == exponent &&
-        MidiOscConversion::TruncateToInt(entry.currentMidi) == currentMidi)
-        return;
-    entry.channel = channel;
-    entry.controller = controller;
-    entry.address = address;
-    entry.minimum = minimum;
-    entry.maximum = maximum;
-    entry.exponent = exponent;
-    entry.currentMidi = static_cast<float>(currentMidi);
-    processEditedEntry(entry);
+    if (storeEdit(entry, channel, controller, address, minimum, maximum, exponent, currentMidi))
+        processEditedEntry(entry);
 }
 
 void MidiOscMap::processEditedEntry(Entry const& entry)

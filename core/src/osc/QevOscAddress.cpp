@@ -166,6 +166,24 @@ bool isRoot(String const& text) noexcept
     return text.GetLength() == 1 && text[0] == '/';
 }
 
+// Everything that can throw happens before parts or text change, so a refused input leaves the
+// address or pattern as it was.
+void tokenise(String const& input, bool isPattern, PooledHashedStringArray& parts, HashedString& text)
+{
+    if (isRoot(input))
+    {
+        HashedString root(input);
+        parts.Clear();
+        text = std::move(root);
+        return;
+    }
+    checkText(input, isPattern);
+    auto newParts = PooledHashedStringArray::TokeniseOsc(input);
+    HashedString newText = normalised(input);
+    parts = std::move(newParts);
+    text = std::move(newText);
+}
+
 } // namespace
 
 //==============================================================================
@@ -178,18 +196,7 @@ OscAddress::OscAddress(char const* input) : OscAddress(String(input)) {}
 
 void OscAddress::tokeniseAddress(String const& input)
 {
-    if (isRoot(input))
-    {
-        HashedString root(input);
-        parts.Clear();
-        text = std::move(root);
-        return;
-    }
-    checkText(input, false);
-    auto newParts = PooledHashedStringArray::TokeniseOsc(input);
-    HashedString newText = normalised(input);
-    parts = std::move(newParts);
-    text = std::move(newText);
+    tokenise(input, false, parts, text);
 }
 
 unsigned long OscAddress::GetNumParts() const noexcept
@@ -229,19 +236,7 @@ OscAddressPattern::OscAddressPattern(OscAddress const& address) : parts(address.
 
 void OscAddressPattern::tokeniseAddress(String const& input)
 {
-    if (isRoot(input))
-    {
-        HashedString root(input);
-        parts.Clear();
-        text = std::move(root);
-        wildcard = false;
-        return;
-    }
-    checkText(input, true);
-    auto newParts = PooledHashedStringArray::TokeniseOsc(input);
-    HashedString newText = normalised(input);
-    parts = std::move(newParts);
-    text = std::move(newText);
+    tokenise(input, true, parts, text);
     wildcard = holdsWildcard(text.GetText());
 }
 
