@@ -46,6 +46,15 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-asan -j "$jobs" --timeout 600
 stage_end "sanitizer tests"
 
+stage "thread sanitizer (the object's stress test)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEV_WERROR=ON -DQEV_BENCHMARKS=OFF \
+  -DCMAKE_C_FLAGS=-fsanitize=thread -DCMAKE_CXX_FLAGS=-fsanitize=thread >/dev/null
+cmake --build build-tsan -j "$jobs" --target cclink_stress_tests
+# Headless covers the hidden-window road; on a virtual display the window opens and closes.
+TSAN_OPTIONS=halt_on_error=1 ./build-tsan/objects/cclink_stress_tests
+TSAN_OPTIONS=halt_on_error=1 xvfb-run -a ./build-tsan/objects/cclink_stress_tests
+stage_end "thread sanitizer"
+
 if ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then
   stage "fuzz build (clang, libFuzzer)"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
