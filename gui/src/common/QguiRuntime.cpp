@@ -1,5 +1,6 @@
 #include "QguiRuntime.h"
 
+#include "QguiFunctions.h"
 #include "QguiXErrorIgnorer.h"
 #include "common/QevConsoleLog.h"
 #include "text/QevString.h"
@@ -50,6 +51,7 @@ void Runtime::Initialise()
     // The environment cannot tell (the framework falls back to ":0.0" without DISPLAY); only a
     // primary display proves that windows can go on screen.
     hasDisplay.store(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr);
+    InstallSystemClipboardBackend();
     running.store(true);
 }
 
@@ -81,6 +83,7 @@ void Runtime::Shutdown()
     if (!running.load())
         return;
     running.store(false);
+    RemoveSystemClipboardBackend();
     hasDisplay.store(false);
     juce::shutdownJuce_GUI();
     XErrorIgnorer::Restore();

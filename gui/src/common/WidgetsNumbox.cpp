@@ -1,0 +1,76 @@
+#include "WidgetsNumbox.h"
+
+#include "common/QguiFunctions.h"
+
+namespace widgets
+{
+
+Numbox::LookAndFeel::LookAndFeel() : font(qgui::GetFont("Arial", "plain", 11.0f))
+{
+    setColour(juce::TooltipWindow::backgroundColourId, juce::Colour(0xFFBDBDBD));
+    setColour(juce::TextEditor::focusedOutlineColourId, juce::Colour(0xFF545454));
+}
+
+Numbox::LookAndFeel::~LookAndFeel() = default;
+
+void Numbox::LookAndFeel::drawRotarySlider(juce::Graphics&, int, int, int, int, float, float, float,
+                                           juce::Slider&)
+{
+}
+
+juce::Label* Numbox::LookAndFeel::createSliderTextBox(juce::Slider& slider)
+{
+    auto* label = new juce::Label();
+    label->setFont(font);
+    label->setJustificationType(juce::Justification::centred);
+
+    auto const text = slider.findColour(juce::Slider::textBoxTextColourId);
+    auto const background = slider.findColour(juce::Slider::textBoxBackgroundColourId);
+    auto const outline = slider.findColour(juce::Slider::textBoxOutlineColourId);
+    auto const isBar = slider.getSliderStyle() == juce::Slider::LinearBar;
+
+    label->setColour(juce::Label::textColourId, text);
+    label->setColour(juce::Label::backgroundColourId, isBar ? juce::Colours::transparentBlack : background);
+    label->setColour(juce::Label::outlineColourId, outline);
+    label->setColour(juce::TextEditor::textColourId, text);
+    label->setColour(juce::TextEditor::backgroundColourId, background.withAlpha(isBar ? 0.7f : 1.0f));
+    label->setColour(juce::TextEditor::outlineColourId, outline);
+    return label;
+}
+
+juce::Font Numbox::LookAndFeel::getSliderPopupFont(juce::Slider&)
+{
+    return qgui::GetFont("Arial", "plain", 13.0f);
+}
+
+juce::Slider::SliderLayout Numbox::LookAndFeel::getSliderLayout(juce::Slider& slider)
+{
+    juce::Slider::SliderLayout layout;
+    layout.sliderBounds = {};
+    layout.textBoxBounds = slider.getLocalBounds();
+    return layout;
+}
+
+Numbox::Numbox()
+{
+    setSliderStyle(juce::Slider::RotaryHorizontalVerticalDrag);
+    setTextBoxStyle(juce::Slider::TextBoxBelow, false, 50, 14);
+    setColour(juce::Slider::textBoxBackgroundColourId, juce::Colour(0xFFDBDBDB).withAlpha(0.0f));
+    setColour(juce::Slider::textBoxOutlineColourId, juce::Colour(0xFFDBDBDB));
+    setPopupMenuEnabled(true);
+    setLookAndFeel(&lookAndFeel);
+}
+
+Numbox::~Numbox()
+{
+    // The framework keeps a reference to the look-and-feel; it must let go before the member dies.
+    setLookAndFeel(nullptr);
+}
+
+void Numbox::SetFont(juce::Font const& font)
+{
+    lookAndFeel.font = font;
+    sendLookAndFeelChange();
+}
+
+} // namespace widgets

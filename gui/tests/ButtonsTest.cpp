@@ -1,0 +1,175 @@
+#include "common/WidgetsButtons.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace
+{
+
+struct ClickCounter : juce::Button::Listener
+{
+    void buttonClicked(juce::Button* button) override
+    {
+        ++clicks;
+        stateSeen = button->getToggleState();
+    }
+    int clicks = 0;
+    bool stateSeen = false;
+};
+
+juce::uint32 colourOf(juce::Component const& component, int id)
+{
+    return component.findColour(id).getARGB();
+}
+
+// Paints the button into an image, as its window would.
+void paintInto(juce::Component& component)
+{
+    juce::Image image(juce::Image::ARGB, 120, 40, true);
+    juce::Graphics g(image);
+    component.paintEntireComponent(g, true);
+}
+
+} // namespace
+
+TEST(ButtonsTest, PushButtonStartsMomentaryWithItsColoursAndFont)
+{
+    widgets::PushButton button("add");
+    EXPECT_EQ(juce::String("new toggle button"), button.getName());
+    EXPECT_EQ(juce::String("add"), button.getButtonText());
+    EXPECT_FALSE(button.getClickingTogglesState());
+    EXPECT_EQ(&button.GetLookAndFeel(), &button.getLookAndFeel());
+
+    EXPECT_EQ(0xFF000000u, colourOf(button, juce::TextButton::textColourOffId));
+    EXPECT_EQ(0xFF000000u, colourOf(button, juce::TextButton::textColourOnId));
+    // The backgrounds live in the look-and-feel, so the button finds them there.
+    EXPECT_FALSE(button.isColourSpecified(juce::TextButton::buttonColourId));
+    EXPECT_EQ(0xB3545454u, colourOf(button, juce::TextButton::buttonColourId));
+    EXPECT_EQ(0xFF2265F7u, colourOf(button, juce::TextButton::buttonOnColourId));
+
+    auto const font = button.GetLookAndFeel().getTextButtonFont(button, 10);
+    EXPECT_EQ(juce::String("Arial"), font.getTypefaceName());
+    EXPECT_TRUE(font.isBold());
+    EXPECT_FLOAT_EQ(12.0f, font.getHeight());
+    EXPECT_EQ(font, button.GetLookAndFeel().getTextButtonFont(button, 100));
+
+    button.triggerClick();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil(20);
+    EXPECT_FALSE(button.getToggleState());
+}
+
+TEST(ButtonsTest, ToggleTextButtonStartsTogglingWithItsColoursAndFont)
+{
+    widgets::ToggleTextButton button(juce::CharPointer_UTF8("l\xc3\xa9"
+                                                            "arn")
+                                         .getAddress());
+    EXPECT_EQ(juce::String("new toggle button"), button.getName());
+    EXPECT_EQ(juce::String(juce::CharPointer_UTF8("l\xc3\xa9"
+                                                  "arn")),
+              button.getButtonText());
+    EXPECT_TRUE(button.getClickingTogglesState());
+    EXPECT_EQ(0xFF000000u, colourOf(button, juce::TextButton::textColourOffId));
+    EXPECT_EQ(0xE68D8D8Du, colourOf(button, juce::TextButton::buttonColourId));
+    EXPECT_EQ(0xFF2265F7u, colourOf(button, juce::TextButton::buttonOnColourId));
+
+    auto const font = button.GetLookAndFeel().getTextButtonFont(button, 100);
+    EXPECT_EQ(juce::String("Arial"), font.getTypefaceName());
+    EXPECT_TRUE(font.isBold());
+    EXPECT_FLOAT_EQ(12.0f, font.getHeight());
+
+    ClickCounter counter;
+    button.AddListener(&counter);
+    button.triggerClick();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil(20);
+    EXPECT_TRUE(button.getToggleState());
+    EXPECT_EQ(1, counter.clicks);
+    button.removeListener(&counter);
+}
+
+TEST(ButtonsTest, SetToggleStateNotifiesOnlyWhenAskedAndOnlyOnChange)
+{
+    widgets::ToggleTextButton button("sort");
+    ClickCounter counter;
+    button.AddListener(&counter);
+
+    button.SetToggleState(true, false);
+    EXPECT_TRUE(button.getToggleState());
+    EXPECT_EQ(0, counter.clicks);
+
+    button.SetToggleState(false, true);
+    EXPECT_FALSE(button.getToggleState());
+    EXPECT_EQ(1, counter.clicks) << "listeners are called before the setter returns";
+    EXPECT_FALSE(counter.stateSeen);
+
+    button.SetToggleState(false, true);
+    EXPECT_EQ(1, counter.clicks) << "the same state again does nothing";
+    button.SetToggleState(true, true);
+    EXPECT_EQ(2, counter.clicks);
+    EXPECT_TRUE(counter.stateSeen);
+    button.removeListener(&counter);
+}
+
+TEST(ButtonsTest, ColoursAndFontsStayWithTheirButton)
+{
+    widgets::ToggleTextButton first("a");
+    widgets::ToggleTextButton second("b");
+    first.SetOnColor(juce::Colour(0xFF00FF00));
+    first.SetFont(juce::Font("Arial", 20.0f, juce::Font::italic));
+    EXPECT_EQ(0xFF00FF00u, colourOf(first, juce::TextButton::buttonOnColourId));
+    EXPECT_EQ(0xFF2265F7u, colourOf(second, juce::TextButton::buttonOnColourId));
+    EXPECT_FLOAT_EQ(20.0f, first.GetLookAndFeel().getTextButtonFont(first, 10).getHeight());
+    EXPECT_FLOAT_EQ(12.0f, second.GetLookAndFeel().getTextButtonFont(second, 10).getHeight());
+
+    // A colour set on the button itself wins over its look-and-feel's.
+    first.setColour(juce::TextButton::buttonOnColourId, juce::Colour(0xFFFF0000));
+    EXPECT_EQ(0xFFFF0000u, colourOf(first, juce::TextButton::buttonOnColourId));
+
+    widgets::PushButton push("x");
+    push.SetFont(juce::Font("Arial", 9.0f, juce::Font::plain));
+    EXPECT_FLOAT_EQ(9.0f, push.GetLookAndFeel().getTextButtonFont(push, 30).getHeight());
+    widgets::PushButton other("y");
+    EXPECT_FLOAT_EQ(12.0f, other.GetLookAndFeel().getTextButtonFont(other, 30).getHeight());
+}
+
+TEST(ButtonsTest, TooltipsTakeUtf8AndResetButtonSaysReset)
+{
+    widgets::PushButton push("delete");
+    push.SetTooltip(juce::CharPointer_UTF8("l\xc3\xb6schen").getAddress());
+    EXPECT_EQ(juce::String(juce::CharPointer_UTF8("l\xc3\xb6schen")), push.getTooltip());
+
+    widgets::ResetButton reset("x");
+    EXPECT_EQ(juce::String("x"), reset.getButtonText());
+    EXPECT_EQ(juce::String("reset"), reset.getTooltip());
+    EXPECT_FALSE(reset.getClickingTogglesState());
+    auto const font = reset.GetLookAndFeel().getTextButtonFont(reset, 20);
+    EXPECT_EQ(juce::String("Arial"), font.getTypefaceName());
+    EXPECT_FALSE(font.isBold());
+    EXPECT_FLOAT_EQ(11.0f, font.getHeight());
+}
+
+TEST(ButtonsTest, PaintsInEveryStateAndSizeWithoutFault)
+{
+    std::unique_ptr<juce::TextButton> buttons[] = {std::make_unique<widgets::PushButton>("p"),
+                                                   std::make_unique<widgets::ToggleTextButton>("t"),
+                                                   std::make_unique<widgets::ResetButton>("r")};
+    for (auto& button : buttons)
+    {
+        for (auto const& size : {juce::Point<int>(0, 0), juce::Point<int>(1, 1), juce::Point<int>(1, 20),
+                                 juce::Point<int>(60, 19)})
+        {
+            button->setSize(size.x, size.y);
+            paintInto(*button);
+            button->setEnabled(false);
+            paintInto(*button);
+            button->setEnabled(true);
+            button->setToggleState(true, juce::dontSendNotification);
+            button->setConnectedEdges(juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnBottom);
+            paintInto(*button);
+            button->setState(juce::Button::buttonDown);
+            paintInto(*button);
+            button->setToggleState(false, juce::dontSendNotification);
+            button->setConnectedEdges(0);
+        }
+    }
+}
