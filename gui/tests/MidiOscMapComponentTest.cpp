@@ -1,6 +1,7 @@
 #include "GuiTestHelpers.h"
 #include "common/QevException.h"
 #include "common/QevExceptions.h"
+#include "common/QguiMaxMspWindowManager.h"
 #include "common/WidgetsMidiOscMapComponent.h"
 #include "files/QevFile.h"
 #include "midi/QevMidiMessage.h"
@@ -49,7 +50,9 @@ protected:
         return panel->GetControllers().GetMap().GetNumEntries();
     }
     std::size_t numRows() { return panel->GetControllers().GetNumRows(); }
-    juce::String rowText(std::size_t i) { return panel->GetControllers().GetRow(i).getText(); }
+    widgets::MidiOscMapOneController& row(std::size_t i) { return panel->GetControllers().GetRow(i); }
+    int controllerShown(std::size_t i) { return static_cast<int>(row(i).GetControllerBox().getValue()); }
+    double midiShown(std::size_t i) { return row(i).GetCurrentMidiBox().getValue(); }
 
     void clickAdd(int times)
     {
@@ -87,8 +90,16 @@ TEST_F(MidiOscMapComponentTest, NewPanelHoldsTheDefaultEntryInOneRow)
 {
     ASSERT_EQ(1u, numEntries());
     ASSERT_EQ(1u, numRows());
-    EXPECT_EQ(juce::String("controller 0, channel 1, MIDI 0, /foo, min 0, max 1, exponent 1, OSC 0"),
-              rowText(0));
+    auto& shown = row(0);
+    EXPECT_EQ(0, controllerShown(0));
+    EXPECT_EQ(1.0, shown.GetChannelBox().getValue());
+    EXPECT_EQ("/foo", shown.GetPatternEditor().GetText().GetStdString());
+    EXPECT_EQ(0.0, shown.GetMinimumBox().getValue());
+    EXPECT_EQ(1.0, shown.GetMaximumBox().getValue());
+    EXPECT_EQ(1.00001f, static_cast<float>(shown.GetExponentBox().getValue()));
+    EXPECT_EQ(0.0, midiShown(0));
+    EXPECT_NEAR(0.0, shown.GetCurrentOscBox().getValue(), 0.0005);
+    EXPECT_EQ(0xFFEDF3FEu, shown.GetBackgroundColour().getARGB());
     EXPECT_EQ(juce::Rectangle<int>(0, 0, 800, 21), panel->GetControllers().getBounds());
     EXPECT_EQ(juce::Rectangle<int>(0, 0, 800, 400), panel->getBounds());
     // The panel answers no OSC command of its own and has no state.
@@ -125,10 +136,10 @@ TEST_F(MidiOscMapComponentTest, ForwardsBothDirectionsToItsListeners)
 TEST_F(MidiOscMapComponentTest, RowsFollowTheTableOnlyAtRefresh)
 {
     panel->Process(qev::MidiMessage::ControllerEvent(1, 0, 127));
-    EXPECT_TRUE(rowText(0).contains("MIDI 0,"));
+    EXPECT_EQ(0.0, midiShown(0));
     panel->Refresh();
-    EXPECT_TRUE(rowText(0).contains("MIDI 127,"));
-    EXPECT_TRUE(rowText(0).contains("OSC 1"));
+    EXPECT_EQ(127.0, midiShown(0));
+    EXPECT_NEAR(1.0, row(0).GetCurrentOscBox().getValue(), 0.0005);
 
     panel->Clear();
     EXPECT_EQ(0u, numEntries());
@@ -140,7 +151,14 @@ TEST_F(MidiOscMapComponentTest, RowsFollowTheTableOnlyAtRefresh)
     // "+" on an empty table brings back controller 0.
     clickAdd(1);
     ASSERT_EQ(1u, numRows());
-    EXPECT_TRUE(rowText(0).startsWith("controller 0, channel 1,"));
+    EXPECT_EQ(0, controllerShown(0));
+    EXPECT_EQ(1.0, row(0).GetChannelBox().getValue());
+
+    // Deleting the only row leaves an empty list.
+    row(0).GetDeleteButton().triggerClick();
+    ASSERT_TRUE(pumpUntil([&] { return numRows() == 0u; }));
+    EXPECT_EQ(0u, numEntries());
+    EXPECT_EQ(0, panel->GetControllers().getHeight());
 }
 
 TEST_F(MidiOscMapComponentTest, RowsBelongToPositionsAndAlternateTheirBackgrounds)
@@ -151,26 +169,35 @@ TEST_F(MidiOscMapComponentTest, RowsBelongToPositionsAndAlternateTheirBackground
     EXPECT_EQ(84, list.getHeight());
     for (std::size_t i = 0; i < 4; ++i)
     {
-        EXPECT_TRUE(rowText(i).startsWith("controller " + juce::String(static_cast<int>(i)) + ","));
+        EXPECT_EQ(static_cast<int>(i), controllerShown(i));
+        EXPECT_EQ(1.0, row(i).GetChannelBox().getValue());
         EXPECT_EQ(juce::Rectangle<int>(0, 21 * static_cast<int>(i), 800, 21), list.GetRow(i).getBounds());
         auto const expected = i % 2 == 0 ? 0xFFEDF3FEu : 0xFFFFFFFFu;
-        EXPECT_EQ(expected, list.GetRow(i).findColour(juce::Label::backgroundColourId).getARGB()) << i;
+        EXPECT_EQ(expected, list.GetRow(i).GetBackgroundColour().getARGB()) << i;
     }
 
     // When an entry goes, the rows stay where they are and the last one is deleted.
-    juce::Label* const first = &list.GetRow(0);
-    juce::Label* const second = &list.GetRow(1);
-    {
-        std::lock_guard<std::recursive_mutex> guard(panel->GetLock());
-        list.GetMap().RemoveEntry(1);
-    }
-    panel->Refresh();
-    ASSERT_EQ(3u, numRows());
+    auto* const first = &list.GetRow(0);
+    auto* const second = &list.GetRow(1);
+    list.GetRow(1).GetDeleteButton().triggerClick();
+    ASSERT_TRUE(pumpUntil([&] { return numRows() == 3u; }));
+    EXPECT_EQ(3u, numEntries());
     EXPECT_EQ(first, &list.GetRow(0));
     EXPECT_EQ(second, &list.GetRow(1));
-    EXPECT_TRUE(rowText(1).startsWith("controller 2,"));
-    EXPECT_EQ(0xFFFFFFFFu, list.GetRow(1).findColour(juce::Label::backgroundColourId).getARGB());
+    EXPECT_EQ(2, controllerShown(1));
+    EXPECT_EQ(3, controllerShown(2));
+    EXPECT_EQ(0xFFFFFFFFu, list.GetRow(1).GetBackgroundColour().getARGB());
     EXPECT_EQ(63, list.getHeight());
+
+    // A table changed behind the rows' back shows at the next refresh.
+    {
+        std::lock_guard<std::recursive_mutex> guard(panel->GetLock());
+        list.GetMap().RemoveEntry(0);
+    }
+    EXPECT_EQ(0, controllerShown(0));
+    panel->Refresh();
+    ASSERT_EQ(2u, numRows());
+    EXPECT_EQ(2, controllerShown(0));
 }
 
 TEST_F(MidiOscMapComponentTest, RefreshFromAnotherThreadWaitsForTheMessageThread)
@@ -182,8 +209,8 @@ TEST_F(MidiOscMapComponentTest, RefreshFromAnotherThreadWaitsForTheMessageThread
             panel->Refresh();
             panel->Refresh();
         });
-    EXPECT_TRUE(rowText(0).contains("MIDI 0,"));
-    EXPECT_TRUE(pumpUntil([&] { return rowText(0).contains("MIDI 64,"); }));
+    EXPECT_EQ(0.0, midiShown(0));
+    EXPECT_TRUE(pumpUntil([&] { return midiShown(0) == 64.0; }));
 }
 
 TEST_F(MidiOscMapComponentTest, PanelLayout)
@@ -225,7 +252,7 @@ TEST_F(MidiOscMapComponentTest, SavesAndLoadsTheTable)
     EXPECT_TRUE(panel->LoadFromXml(file));
     ASSERT_EQ(3u, numEntries());
     ASSERT_EQ(3u, numRows());
-    EXPECT_TRUE(rowText(2).startsWith("controller 2,"));
+    EXPECT_EQ(2, controllerShown(2));
 }
 
 TEST_F(MidiOscMapComponentTest, AFailedLoadStillBringsTheRowsInLineWithTheTable)
@@ -263,6 +290,7 @@ TEST_F(MidiOscMapComponentTest, HostThreadAndMessageThreadShareTheTableSafely)
             done = true;
         });
     int added = 0;
+    int rounds = 0;
     while (!done)
     {
         if (added < 20)
@@ -270,6 +298,10 @@ TEST_F(MidiOscMapComponentTest, HostThreadAndMessageThreadShareTheTableSafely)
             panel->GetAddButton().triggerClick();
             ++added;
         }
+        // Row edits and MIDI learn on the message thread while the host converts.
+        row(0).GetMinimumBox().SetValue(-(++rounds % 3), true);
+        if (rounds % 5 == 0)
+            row(0).GetLearnToggle().setToggleState(true, juce::sendNotificationSync);
         panel->Refresh();
         qgui::Runtime::Pump();
     }
@@ -280,4 +312,35 @@ TEST_F(MidiOscMapComponentTest, HostThreadAndMessageThreadShareTheTableSafely)
     // Every OSC message reached at least the first entry, which no one removes.
     EXPECT_GE(listener.midi.size(), 2000u);
     panel->RemoveListener(&listener);
+}
+
+TEST(MidiOscMapComponentOnDisplay, TextBeingTypedSurvivesARefreshAndIsStoredOnLeaving)
+{
+    if (!qgui::Runtime::HasDisplay())
+        GTEST_SKIP() << "no display: run under xvfb-run -a to give the editor the keyboard focus";
+    auto* panel = new widgets::MidiOscMapComponent;
+    qgui::MaxMspWindowManager window(panel);
+    ASSERT_TRUE(window.SetVisibleAndToFront());
+    auto& row = panel->GetControllers().GetRow(0);
+    auto& editor = row.GetPatternEditor();
+    ASSERT_TRUE(pumpUntil([&] { return editor.isShowing(); }));
+    editor.grabKeyboardFocus();
+    if (!pumpUntil([&] { return editor.hasKeyboardFocus(true); }, std::chrono::milliseconds(500)))
+        GTEST_SKIP() << "the display gives no keyboard focus";
+
+    editor.setText("typed", true);
+    // Host input goes on while the user types; its refresh must not undo the typing.
+    panel->Process(qev::MidiMessage::ControllerEvent(1, 0, 100));
+    panel->Refresh();
+    EXPECT_EQ(100.0, row.GetCurrentMidiBox().getValue());
+    EXPECT_EQ("typed", editor.GetText().GetStdString());
+
+    row.GetDeleteButton().grabKeyboardFocus();
+    auto const stored = [&]
+    {
+        std::lock_guard<std::recursive_mutex> guard(panel->GetLock());
+        return panel->GetControllers().GetMap().GetEntry(0).address.GetText().GetStdString();
+    };
+    EXPECT_TRUE(pumpUntil([&] { return stored() == "/typed"; }));
+    EXPECT_EQ("/typed", editor.GetText().GetStdString());
 }

@@ -1,4 +1,6 @@
-#include "WidgetsMidiOscMapComponent.h"
+#include "common/WidgetsMidiOscMapComponent.h"
+
+#include "common/QguiFunctions.h"
 
 namespace widgets
 {
@@ -24,7 +26,7 @@ constexpr int addButtonGap = 10;
 
 juce::Font panelFont()
 {
-    return juce::Font("Arial", 11.0f, juce::Font::plain);
+    return qgui::GetFont("Arial", "plain", 11);
 }
 
 } // namespace
@@ -34,21 +36,25 @@ MidiOscMapComponent::MidiOscMapComponent()
     // The panel owns the list; the viewport only shows it.
     viewport.setViewedComponent(&controllers, false);
     addAndMakeVisible(viewport);
+    addButton.SetFont(panelFont());
     addButton.addListener(this);
     addAndMakeVisible(addButton);
     for (int i = 0; i < numHeaderLabels; ++i)
-    {
-        headers[i].setText(columns[i].title, juce::dontSendNotification);
-        headers[i].setJustificationType(juce::Justification::centred);
-        headers[i].setFont(panelFont());
-        addAndMakeVisible(headers[i]);
-    }
+        headers[i].SetText(columns[i].title, false);
+    for (auto& label : headers)
+        init(label);
     setSize(800, 400);
+}
+
+void MidiOscMapComponent::init(Label& label)
+{
+    label.JustifyCenter();
+    label.SetFont(panelFont());
+    addAndMakeVisible(label);
 }
 
 MidiOscMapComponent::~MidiOscMapComponent()
 {
-    cancelPendingUpdate();
     addButton.removeListener(this);
     viewport.setViewedComponent(nullptr, false);
 }
@@ -82,14 +88,9 @@ void MidiOscMapComponent::Refresh()
     auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
     // Rows are components: only the message thread may touch them, unless there is none.
     if (messageManager == nullptr || messageManager->isThisTheMessageThread())
-    {
-        cancelPendingUpdate();
         controllers.update();
-    }
     else
-    {
-        triggerAsyncUpdate();
-    }
+        controllers.triggerAsyncUpdate();
 }
 
 void MidiOscMapComponent::ForceUpdate()
@@ -155,11 +156,6 @@ void MidiOscMapComponent::buttonClicked(juce::Button* button)
         Guard guard(GetLock());
         controllers.GetMap().AddNewEntry();
     }
-    controllers.update();
-}
-
-void MidiOscMapComponent::handleAsyncUpdate()
-{
     controllers.update();
 }
 

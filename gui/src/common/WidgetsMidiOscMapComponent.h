@@ -1,7 +1,10 @@
 #pragma once
 
-#include "QguiComponent.h"
-#include "WidgetsMidiOscMapControllers.h"
+#include "common/QguiComponent.h"
+#include "common/WidgetsButtons.h"
+#include "common/WidgetsLabel.h"
+#include "common/WidgetsMidiOscMapControllers.h"
+#include "common/WidgetsViewport.h"
 #include "files/QevFile.h"
 #include "midi/QevMidiMessage.h"
 #include "midi/QevMidiOscMap.h"
@@ -22,9 +25,7 @@ namespace widgets
 // Every forwarding operation takes the table's lock and may be called from any thread; the rows
 // are only ever touched on the message thread. An owner that needs several operations to appear
 // as one holds GetLock() around them. Listeners are called on the calling thread, lock held.
-class MidiOscMapComponent : public qgui::ComponentWithOscInterface,
-                            public juce::Button::Listener,
-                            private juce::AsyncUpdater
+class MidiOscMapComponent : public qgui::ComponentWithOscInterface, public juce::Button::Listener
 {
 public:
     static constexpr int headerHeight = 30;
@@ -35,7 +36,8 @@ public:
     // Null and already registered listeners are ignored.
     void AddListener(qev::MidiOscMap::Listener* listener);
     void RemoveListener(qev::MidiOscMap::Listener* listener);
-    // MIDI to OSC, and MIDI learn. The rows follow at the next Refresh().
+    // MIDI to OSC, and MIDI learn. The rows follow at the next Refresh(), except a learning row,
+    // which shows what it learns at once (or, called off the message thread, once it gets there).
     void Process(qev::MidiMessage const& message);
     // OSC to MIDI.
     void Process(qev::OscMessage const& message);
@@ -47,17 +49,17 @@ public:
     // Deletes every entry. The rows follow at the next Refresh().
     void Clear();
     // Replaces the table by the file's entries, then refreshes the rows, also when the load fails
-    // part-way so that rows never show entries the table no longer holds. The table's exceptions
-    // pass through.
+    // part-way (the table is then empty) so that rows never show entries the table no longer
+    // holds. The table's exceptions pass through.
     bool LoadFromXml(qev::File const& file);
     bool SaveAsXml(qev::File const& file, qev::Overwrite const& overwrite) const;
 
     std::recursive_mutex& GetLock() const noexcept { return controllers.GetLock(); }
     MidiOscMapControllers& GetControllers() noexcept { return controllers; }
-    juce::Viewport& GetViewport() noexcept { return viewport; }
-    juce::Button& GetAddButton() noexcept { return addButton; }
-    // The column titles, in the order of the columns.
-    juce::Label& GetHeaderLabel(int column) noexcept { return headers[column]; }
+    Viewport& GetViewport() noexcept { return viewport; }
+    PushButton& GetAddButton() noexcept { return addButton; }
+    // The column titles, left to right.
+    Label& GetHeaderLabel(int column) noexcept { return headers[column]; }
     static constexpr int numHeaderLabels = 8;
 
     qev::MaxMspDocumentation GetMaxMspDocumentation() const override;
@@ -66,12 +68,13 @@ public:
     void buttonClicked(juce::Button* button) override;
 
 private:
-    void handleAsyncUpdate() override;
+    void init(Label& label);
 
-    juce::Viewport viewport;
+    Viewport viewport;
     MidiOscMapControllers controllers;
-    juce::Label headers[numHeaderLabels];
-    juce::TextButton addButton{"+"};
+    Label headers[numHeaderLabels]{Label(""), Label(""), Label(""), Label(""),
+                                   Label(""), Label(""), Label(""), Label("")};
+    PushButton addButton{"+"};
 
     JUCE_DECLARE_NON_COPYABLE(MidiOscMapComponent)
 };

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "QguiComponent.h"
+#include "common/QguiComponent.h"
+#include "common/WidgetsMidiOscMapOneController.h"
 #include "midi/QevMidiOscMap.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -13,13 +14,20 @@
 namespace widgets
 {
 
-// The row list of the mapping editor: it owns the mapping table and shows one row per entry,
-// row i always showing entry i. A new list holds the default entry.
+// The row list of the mapping editor: it owns the mapping table and one row per entry, row i
+// always showing entry i, and handles the rows' "delete" buttons and "learn" toggles. A new list
+// holds the default entry.
 //
 // The table is reached from the host's threads and from the message thread; every use of it goes
-// under GetLock(), which is recursive because listeners may call back into the table from inside
-// Process(). The rows belong to the message thread.
-class MidiOscMapControllers : public qgui::Component
+// under GetLock(), which is recursive because MIDI learn edits the table from inside Process().
+// The rows belong to the message thread.
+//
+// MIDI learn: at most one learn toggle is on, and while it is, the others are off and disabled and
+// the table's learn flag is on. The lit toggle follows its entry when an entry above it is
+// deleted; deleting the learning entry ends learning.
+class MidiOscMapControllers : public qgui::Component,
+                              public juce::Button::Listener,
+                              private juce::AsyncUpdater
 {
 public:
     static constexpr int rowWidth = 800;
@@ -35,23 +43,32 @@ public:
     std::recursive_mutex& GetLock() const noexcept { return lock; }
 
     // Brings the rows in line with the table: rows are added or deleted at the end only, then
-    // every row is rewritten from its entry. Message thread only.
+    // every row is rewritten from its entry without notification. Message thread only; the table
+    // is read under the lock, the rows written after it, so that a host thread never waits for
+    // the GUI.
     void update();
+    // Any thread: update() posted to the message loop; several posts before it runs give one.
+    using juce::AsyncUpdater::triggerAsyncUpdate;
 
     std::size_t GetNumRows() const noexcept { return rows.size(); }
     // The row at index (below GetNumRows()).
-    juce::Label& GetRow(std::size_t index) const noexcept { return *rows[index]; }
-
-    // The text a row shows for one entry.
-    static juce::String describeEntry(qev::MidiOscMap::Entry const& entry);
+    MidiOscMapOneController& GetRow(std::size_t index) const noexcept { return *rows[index]; }
+    // The position of the row in the list, or -1.
+    int IndexOf(MidiOscMapOneController const* row) const noexcept;
 
     void resized() override;
+    void buttonClicked(juce::Button* button) override;
 
 private:
+    void handleAsyncUpdate() override;
+    void removeEntry(std::size_t index);
+    // The index of the row whose learn toggle is on, or -1.
+    int learningRow() const noexcept;
+    void stopLearning();
+
     mutable std::recursive_mutex lock;
     qev::MidiOscMap map;
-    // Read-only rows until the editing rows exist: one label per entry.
-    std::vector<std::unique_ptr<juce::Label>> rows;
+    std::vector<std::unique_ptr<MidiOscMapOneController>> rows;
 
     JUCE_DECLARE_NON_COPYABLE(MidiOscMapControllers)
 };

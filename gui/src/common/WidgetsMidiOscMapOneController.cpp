@@ -1,0 +1,288 @@
+#include "common/WidgetsMidiOscMapOneController.h"
+
+#include "common/QevException.h"
+#include "common/QguiFunctions.h"
+#include "common/QguiStrings.h"
+#include "common/WidgetsMidiOscMapControllers.h"
+#include "osc/QevOscAddress.h"
+
+#include <cmath>
+#include <mutex>
+#include <string>
+
+namespace widgets
+{
+namespace
+{
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+constexpr juce::uint32 learnOnColour = 0xFFEFFF00;
+constexpr juce::uint32 rejectedPatternColour = 0xFFE02020;
+
+juce::Font rowFont()
+{
+    return qgui::GetFont("Arial", "plain", 11);
+}
+
+juce::Colour outlineColour()
+{
+    return juce::Colours::white.withAlpha(0.5f);
+}
+
+// The framework sometimes runs without a message manager (before start-up, in some tools): then
+// whoever calls is the only thread the controls know.
+bool onMessageThread()
+{
+    auto* const messageManager = juce::MessageManager::getInstanceWithoutCreating();
+    return messageManager == nullptr || messageManager->isThisTheMessageThread();
+}
+
+int truncated(double value)
+{
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_)
+    : owner(owner_), backgroundColour(juce::Colours::transparentWhite), patternEditor(""),
+      learnToggle("learn"), deleteButton("delete")
+{
+    patternEditor.setFont(rowFont());
+    patternEditor.setColour(juce::TextEditor::outlineColourId, outlineColour());
+
+    controllerBox.setRange(0.0, 999.0, 1.0);
+    channelBox.setRange(1.0, 16.0, 1.0);
+    minimumBox.setRange(-65536.0, 65536.0, 1.0);
+    maximumBox.setRange(-65536.0, 65536.0, 1.0);
+    // Single-precision steps, as the table stores its values.
+    exponentBox.setRange(static_cast<double>(0.00001f), 100.0, static_cast<double>(0.0001f));
+    currentMidiBox.setRange(0.0, 127.0, 1.0);
+    currentOscBox.setRange(-1000000000.0, 1000000000.0, static_cast<double>(0.001f));
+
+    currentMidiBox.setTextBoxIsEditable(false);
+    currentOscBox.setTextBoxIsEditable(false);
+
+    controllerBox.SetValue(150.0, false);
+    channelBox.SetValue(1.0, false);
+    minimumBox.SetValue(0.0, false);
+    maximumBox.SetValue(1.0, false);
+
+    patternEditor.addListener(this);
+    addAndMakeVisible(patternEditor);
+
+    learnToggle.SetTooltip("MIDI learn");
+    learnToggle.SetOnColor(juce::Colour(learnOnColour));
+    learnToggle.SetFont(rowFont());
+    addAndMakeVisible(learnToggle);
+
+    deleteButton.SetFont(rowFont());
+    addAndMakeVisible(deleteButton);
+
+    for (Numbox* box : {&channelBox, &controllerBox, &minimumBox, &maximumBox, &exponentBox, &currentMidiBox,
+                        &currentOscBox})
+        init(*box);
+
+    // Made here, on the message thread: the framework's weak reference is set up lazily and not
+    // thread-safe, while copying it is.
+    self = this;
+    {
+        Guard guard(owner.GetLock());
+        owner.GetMap().AddListener(this);
+    }
+    setSize(800, 30);
+}
+
+MidiOscMapOneController::~MidiOscMapOneController()
+{
+    // Under the lock: a host thread may be reporting to the listeners right now.
+    Guard guard(owner.GetLock());
+    owner.GetMap().RemoveListener(this);
+}
+
+void MidiOscMapOneController::init(Numbox& box)
+{
+    box.setScrollWheelEnabled(false);
+    box.SetFont(rowFont());
+    box.setColour(juce::Slider::textBoxOutlineColourId, outlineColour());
+    box.setColour(juce::Slider::textBoxBackgroundColourId, juce::Colours::transparentWhite);
+    box.setColour(juce::Slider::textBoxHighlightColourId, juce::Colours::transparentWhite);
+    box.addListener(this);
+    addAndMakeVisible(box);
+}
+
+void MidiOscMapOneController::paint(juce::Graphics& g)
+{
+    g.fillAll(backgroundColour);
+}
+
+void MidiOscMapOneController::resized()
+{
+    int const h = getHeight() - 2;
+    // Packed with 2-pixel gaps from x = 1, one pixel right of the panel's column titles.
+    controllerBox.setBounds(1, 1, 60, h);
+    channelBox.setBounds(63, 1, 60, h);
+    currentMidiBox.setBounds(125, 1, 60, h);
+    patternEditor.setBounds(187, 1, 250, h);
+    minimumBox.setBounds(439, 1, 60, h);
+    maximumBox.setBounds(501, 1, 60, h);
+    exponentBox.setBounds(563, 1, 60, h);
+    currentOscBox.setBounds(625, 1, 60, h);
+    learnToggle.setBounds(695, 1, 40, h);
+    deleteButton.setBounds(745, 1, 40, h);
+}
+
+void MidiOscMapOneController::SetBackgroundColour(juce::Colour colour)
+{
+    if (colour == backgroundColour)
+        return;
+    backgroundColour = colour;
+    repaint();
+}
+
+void MidiOscMapOneController::Set(qev::MidiOscMap::Entry const& entry, bool notify)
+{
+    if (patternRejected)
+    {
+        patternRejected = false;
+        patternEditor.setColour(juce::TextEditor::outlineColourId, outlineColour());
+        patternEditor.setTooltip({});
+    }
+    controllerBox.SetValue(entry.controller, notify);
+    channelBox.SetValue(entry.channel, notify);
+    // The host asks for a rewrite after every message it converts: text being typed is left alone,
+    // and leaving the editor writes it.
+    if (!patternEditor.hasKeyboardFocus(true))
+        patternEditor.SetText(entry.address.GetText(), notify);
+    minimumBox.SetValue(entry.minimum, notify);
+    maximumBox.SetValue(entry.maximum, notify);
+    currentMidiBox.SetValue(truncated(entry.currentMidi), notify);
+    currentOscBox.SetValue(entry.currentOsc, notify);
+    exponentBox.SetValue(entry.exponent, notify);
+}
+
+qev::String MidiOscMapOneController::GetOscPattern() const
+{
+    std::string text = patternEditor.GetText().GetStdString();
+    if (text.find('/') != 0)
+        text.insert(text.begin(), '/');
+    if (text.back() == '/')
+        text.pop_back();
+    if (text.empty())
+        text = "/";
+    return qev::String(std::move(text));
+}
+
+void MidiOscMapOneController::updateEntry()
+{
+    int const index = owner.IndexOf(this);
+    int const channel = truncated(channelBox.getValue());
+    int const controller = truncated(controllerBox.getValue());
+    qev::OscAddress const address(GetOscPattern());
+    auto const minimum = static_cast<float>(minimumBox.getValue());
+    auto const maximum = static_cast<float>(maximumBox.getValue());
+    auto const exponent = static_cast<float>(exponentBox.getValue());
+    {
+        Guard guard(owner.GetLock());
+        // A host thread may have shrunk the table since the rows were last rewritten: a row never
+        // edits an entry the table does not hold. The rewrite that follows would delete this row
+        // from inside its own control's callback, so it waits for the message loop.
+        if (index < 0 || static_cast<std::size_t>(index) >= owner.GetMap().GetNumEntries())
+        {
+            owner.triggerAsyncUpdate();
+            return;
+        }
+        auto const i = static_cast<std::size_t>(index);
+        if (learnToggle.getToggleState())
+            owner.GetMap().EditEntry(i, channel, controller, address, minimum, maximum, exponent,
+                                     truncated(currentMidiBox.getValue()));
+        else
+            owner.GetMap().EditEntry(i, channel, controller, address, minimum, maximum, exponent);
+    }
+    owner.update();
+}
+
+void MidiOscMapOneController::updateEntryFromControl()
+{
+    try
+    {
+        updateEntry();
+    }
+    catch (qev::Exception const& e)
+    {
+        markPatternRejected(e.GetMessage());
+    }
+}
+
+void MidiOscMapOneController::markPatternRejected(qev::String const& reason)
+{
+    // The text stays for the user to correct; the next rewrite from the table restores the look.
+    patternRejected = true;
+    patternEditor.setColour(juce::TextEditor::outlineColourId, juce::Colour(rejectedPatternColour));
+    patternEditor.setTooltip(qgui::ToJuceString(reason));
+}
+
+void MidiOscMapOneController::sliderValueChanged(juce::Slider*)
+{
+    updateEntryFromControl();
+}
+
+void MidiOscMapOneController::textEditorFocusLost(juce::TextEditor&)
+{
+    updateEntryFromControl();
+}
+
+void MidiOscMapOneController::syncLearnState() noexcept
+{
+    learning = learnToggle.getToggleState();
+}
+
+void MidiOscMapOneController::MessageReceivedWhileMidiLearn(qev::MidiMessage const& message)
+{
+    if (!message.IsController() || !learning)
+        return;
+    int const channel = message.GetChannel();
+    int const controller = message.GetControllerNumber();
+    int const value = message.GetControllerValue();
+    if (onMessageThread())
+    {
+        learn(channel, controller, value);
+        return;
+    }
+    // The controls belong to the message thread. Later messages post too; the first to run
+    // switches the toggle off, and the others find it off.
+    juce::MessageManager::callAsync(
+        [self = self, channel, controller, value]
+        {
+            if (auto* row = self.getComponent())
+                row->learn(channel, controller, value);
+        });
+}
+
+void MidiOscMapOneController::learn(int channel, int controller, int value)
+{
+    if (!learnToggle.getToggleState())
+        return;
+    controllerBox.SetValue(controller, false);
+    channelBox.SetValue(channel, false);
+    currentMidiBox.SetValue(value, false);
+    // The table re-enters this function once from inside the edit, while learning is still on; that
+    // pass writes the same values and switches the toggle off, so this one ends up sending nothing.
+    updateEntryFromControl();
+    // Tells the list, which turns learning off and enables every toggle again.
+    learnToggle.SetToggleState(false, true);
+}
+
+juce::String MidiOscMapOneController::getText()
+{
+    return "controller " + controllerBox.getTextFromValue(controllerBox.getValue()) + ", channel " +
+           channelBox.getTextFromValue(channelBox.getValue()) + ", MIDI " +
+           currentMidiBox.getTextFromValue(currentMidiBox.getValue()) + ", " + patternEditor.getText() +
+           ", min " + minimumBox.getTextFromValue(minimumBox.getValue()) + ", max " +
+           maximumBox.getTextFromValue(maximumBox.getValue()) + ", exponent " +
+           exponentBox.getTextFromValue(exponentBox.getValue()) + ", OSC " +
+           currentOscBox.getTextFromValue(currentOscBox.getValue());
+}
+
+} // namespace widgets

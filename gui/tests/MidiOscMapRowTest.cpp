@@ -1,0 +1,377 @@
+#include "GuiTestHelpers.h"
+#include "common/WidgetsMidiOscMapControllers.h"
+#include "midi/QevMidiMessage.h"
+#include "osc/QevOscBundle.h"
+#include "osc/QevOscMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+using guitest::onAnotherThread;
+using guitest::pumpUntil;
+
+namespace
+{
+
+struct RecordingListener : qev::MidiOscMap::Listener
+{
+    void MessageProcessed(qev::OscBundle const& bundle) override { osc.push_back(bundle); }
+    std::vector<qev::OscBundle> osc;
+};
+
+// A click as the user makes it: the framework handles it when the message loop runs.
+void click(juce::Button& button)
+{
+    std::atomic<bool> handled{false};
+    button.triggerClick();
+    juce::MessageManager::callAsync([&] { handled = true; });
+    ASSERT_TRUE(pumpUntil([&] { return handled.load(); }));
+}
+
+class MidiOscMapRowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        {
+            std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+            list.GetMap().AddNewEntry();
+            list.GetMap().AddNewEntry();
+            list.GetMap().AddListener(&listener);
+        }
+        list.update();
+    }
+    void TearDown() override
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        list.GetMap().RemoveListener(&listener);
+    }
+
+    qev::MidiOscMap::Entry entry(std::size_t i)
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        return list.GetMap().GetEntry(i);
+    }
+    bool mapLearns()
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        return list.GetMap().IsMidiLearnOn();
+    }
+    void process(qev::MidiMessage const& message)
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        list.GetMap().Process(message);
+    }
+    widgets::MidiOscMapOneController& row(std::size_t i) { return list.GetRow(i); }
+    std::string pattern(std::size_t i) { return row(i).GetPatternEditor().GetText().GetStdString(); }
+
+    widgets::MidiOscMapControllers list;
+    RecordingListener listener;
+};
+
+} // namespace
+
+TEST_F(MidiOscMapRowTest, ShowsItsEntryInTenColumns)
+{
+    ASSERT_EQ(3u, list.GetNumRows());
+    auto& r = row(1);
+    EXPECT_EQ(1.0, r.GetControllerBox().getValue());
+    EXPECT_EQ(1.0, r.GetChannelBox().getValue());
+    EXPECT_EQ("/foo", pattern(1));
+    EXPECT_EQ(0.0, r.GetMinimumBox().getValue());
+    EXPECT_EQ(1.0, r.GetMaximumBox().getValue());
+    // The exponent box counts in steps from its minimum: 1 is held as 1.00001.
+    EXPECT_EQ(1.00001f, static_cast<float>(r.GetExponentBox().getValue()));
+    EXPECT_EQ(0.0, r.GetCurrentMidiBox().getValue());
+    // The display's grid of steps starts at -1e9 and misses 0 by less than half a step.
+    EXPECT_EQ(juce::String("0.000"), r.GetCurrentOscBox().getTextFromValue(r.GetCurrentOscBox().getValue()));
+    EXPECT_FALSE(r.GetLearnToggle().getToggleState());
+    EXPECT_EQ(juce::String("learn"), r.GetLearnToggle().getButtonText());
+    EXPECT_EQ(juce::String("MIDI learn"), r.GetLearnToggle().getTooltip());
+    EXPECT_EQ(juce::String("delete"), r.GetDeleteButton().getButtonText());
+
+    // The displays cannot be typed into; everything else can.
+    EXPECT_FALSE(r.GetCurrentMidiBox().isTextBoxEditable());
+    EXPECT_FALSE(r.GetCurrentOscBox().isTextBoxEditable());
+    EXPECT_TRUE(r.GetControllerBox().isTextBoxEditable());
+    EXPECT_TRUE(r.GetExponentBox().isTextBoxEditable());
+    EXPECT_FALSE(r.GetMinimumBox().isScrollWheelEnabled());
+
+    EXPECT_EQ(juce::Rectangle<int>(0, 21, 800, 21), r.getBounds());
+    EXPECT_EQ(juce::Rectangle<int>(1, 1, 60, 19), r.GetControllerBox().getBounds());
+    EXPECT_EQ(juce::Rectangle<int>(125, 1, 60, 19), r.GetCurrentMidiBox().getBounds());
+    EXPECT_EQ(juce::Rectangle<int>(187, 1, 250, 19), r.GetPatternEditor().getBounds());
+    EXPECT_EQ(juce::Rectangle<int>(625, 1, 60, 19), r.GetCurrentOscBox().getBounds());
+    EXPECT_EQ(juce::Rectangle<int>(695, 1, 40, 19), r.GetLearnToggle().getBounds());
+    EXPECT_EQ(juce::Rectangle<int>(745, 1, 40, 19), r.GetDeleteButton().getBounds());
+    EXPECT_EQ(0xFFFFFFFFu, r.GetBackgroundColour().getARGB());
+    EXPECT_EQ(0xFFEDF3FEu, row(2).GetBackgroundColour().getARGB());
+}
+
+TEST_F(MidiOscMapRowTest, PatternTextBecomesAnAddress)
+{
+    struct Case
+    {
+        char const* typed;
+        char const* address;
+    };
+    for (auto const& c : {Case{"", "/"}, Case{"foo", "/foo"}, Case{"foo/", "/foo"}, Case{"/", "/"},
+                          Case{"//", "/"}, Case{"/a//", "/a/"}, Case{"a/b", "/a/b"}})
+    {
+        row(0).GetPatternEditor().SetText(c.typed, false);
+        EXPECT_EQ(c.address, row(0).GetOscPattern().GetStdString()) << '"' << c.typed << '"';
+    }
+}
+
+TEST_F(MidiOscMapRowTest, AnEditGoesIntoTheTableAtOnceAndSendsTheEntry)
+{
+    process(qev::MidiMessage::ControllerEvent(1, 1, 127));
+    list.update();
+    listener.osc.clear();
+
+    row(1).GetMinimumBox().SetValue(-3.0, true);
+    auto const edited = entry(1);
+    EXPECT_EQ(-3.0f, edited.minimum);
+    // The entry's exponent is now what its box holds, and the mapping is still a straight line.
+    EXPECT_EQ(static_cast<float>(row(1).GetExponentBox().getValue()), edited.exponent);
+    ASSERT_EQ(1u, listener.osc.size());
+    EXPECT_EQ("/foo", listener.osc[0][0].GetMessage()->GetAddressPattern().GetText().GetStdString());
+    EXPECT_FLOAT_EQ(1.0f, listener.osc[0][0].GetMessage()->GetArgument(0).GetFloat32());
+
+    row(1).GetMaximumBox().SetValue(5.0, true);
+    EXPECT_FLOAT_EQ(5.0f, listener.osc.back()[0].GetMessage()->GetArgument(0).GetFloat32());
+    EXPECT_FLOAT_EQ(5.0f, entry(1).currentOsc);
+    // The list has rewritten the row from the table: the display follows.
+    EXPECT_NEAR(5.0, row(1).GetCurrentOscBox().getValue(), 0.0005);
+
+    // Boxes hold whole steps: a range loaded as 0.25 is written back as 0.
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        list.GetMap().EditEntry(2, 1, 2, "/bar", 0.25f, 1.0f, 1.0f);
+    }
+    list.update();
+    EXPECT_EQ(0.0, row(2).GetMinimumBox().getValue());
+    row(2).GetChannelBox().SetValue(3.0, true);
+    EXPECT_EQ(3, entry(2).channel);
+    EXPECT_EQ(0.0f, entry(2).minimum);
+    EXPECT_EQ("/bar", entry(2).address.GetText().GetStdString());
+
+    // Showing an entry without notification never writes back.
+    std::size_t const sent = listener.osc.size();
+    auto changed = entry(0);
+    changed.controller = 99;
+    row(0).Set(changed, false);
+    EXPECT_EQ(0, entry(0).controller);
+    EXPECT_EQ(sent, listener.osc.size());
+}
+
+TEST_F(MidiOscMapRowTest, OnlyLeavingThePatternEditorStoresThePattern)
+{
+    auto& editor = row(0).GetPatternEditor();
+    editor.setText("bar/", true);
+    editor.keyPressed(juce::KeyPress(juce::KeyPress::returnKey));
+    editor.keyPressed(juce::KeyPress(juce::KeyPress::escapeKey));
+    guitest::pumpFor(std::chrono::milliseconds(30));
+    EXPECT_EQ("/foo", entry(0).address.GetText().GetStdString());
+
+    row(0).textEditorFocusLost(editor);
+    EXPECT_EQ("/bar", entry(0).address.GetText().GetStdString());
+    EXPECT_EQ("/bar", pattern(0));
+
+    editor.setText("", false);
+    row(0).textEditorFocusLost(editor);
+    EXPECT_EQ("/", entry(0).address.GetText().GetStdString());
+}
+
+TEST_F(MidiOscMapRowTest, AnInvalidPatternLeavesTheTableAloneUntilTheNextRewrite)
+{
+    listener.osc.clear();
+    auto& editor = row(0).GetPatternEditor();
+    editor.setText("a b", false);
+    row(0).textEditorFocusLost(editor);
+    EXPECT_TRUE(row(0).IsPatternRejected());
+    EXPECT_EQ("a b", pattern(0));
+    EXPECT_TRUE(editor.getTooltip().startsWith("OSC format error"));
+    // Other edits of the row are refused as well while the text stays invalid.
+    row(0).GetMinimumBox().SetValue(-7.0, true);
+    EXPECT_EQ(0.0f, entry(0).minimum);
+    EXPECT_EQ("/foo", entry(0).address.GetText().GetStdString());
+    EXPECT_TRUE(listener.osc.empty());
+
+    list.update();
+    EXPECT_FALSE(row(0).IsPatternRejected());
+    EXPECT_EQ("/foo", pattern(0));
+    EXPECT_EQ(0.0, row(0).GetMinimumBox().getValue());
+    EXPECT_TRUE(editor.getTooltip().isEmpty());
+}
+
+TEST_F(MidiOscMapRowTest, LearningTakesTheNextControlChangeInOneRowOnly)
+{
+    auto& learner = row(1).GetLearnToggle();
+    click(learner);
+    ASSERT_TRUE(learner.getToggleState());
+    EXPECT_TRUE(mapLearns());
+    for (std::size_t i : {0u, 2u})
+    {
+        EXPECT_FALSE(row(i).GetLearnToggle().getToggleState());
+        EXPECT_FALSE(row(i).GetLearnToggle().isEnabled());
+    }
+    // A disabled toggle cannot be clicked on.
+    click(row(0).GetLearnToggle());
+    EXPECT_FALSE(row(0).GetLearnToggle().getToggleState());
+
+    // Notes do not count.
+    unsigned char const note[] = {0x94, 60, 100};
+    process(qev::MidiMessage(note, 3));
+    EXPECT_TRUE(learner.getToggleState());
+    EXPECT_EQ(1, entry(1).controller);
+
+    listener.osc.clear();
+    process(qev::MidiMessage::ControllerEvent(5, 7, 64));
+    auto const learned = entry(1);
+    EXPECT_EQ(5, learned.channel);
+    EXPECT_EQ(7, learned.controller);
+    EXPECT_EQ(64.0f, learned.currentMidi);
+    EXPECT_EQ(5.0, row(1).GetChannelBox().getValue());
+    EXPECT_EQ(7.0, row(1).GetControllerBox().getValue());
+    EXPECT_EQ(64.0, row(1).GetCurrentMidiBox().getValue());
+    // The learned controller is converted at once, once.
+    ASSERT_EQ(1u, listener.osc.size());
+    EXPECT_NEAR(64.0 / 127.0, listener.osc[0][0].GetMessage()->GetArgument(0).GetFloat32(), 1e-6);
+
+    EXPECT_FALSE(learner.getToggleState());
+    EXPECT_FALSE(mapLearns());
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE(row(i).GetLearnToggle().isEnabled()) << i;
+    // The next control change is only converted.
+    process(qev::MidiMessage::ControllerEvent(6, 8, 1));
+    EXPECT_EQ(5, entry(1).channel);
+    EXPECT_EQ(1, entry(0).channel);
+}
+
+TEST_F(MidiOscMapRowTest, ClickingTheLitToggleAgainEndsLearning)
+{
+    click(row(2).GetLearnToggle());
+    ASSERT_TRUE(mapLearns());
+    click(row(2).GetLearnToggle());
+    EXPECT_FALSE(mapLearns());
+    for (std::size_t i = 0; i < 3; ++i)
+    {
+        EXPECT_FALSE(row(i).GetLearnToggle().getToggleState());
+        EXPECT_TRUE(row(i).GetLearnToggle().isEnabled());
+    }
+    process(qev::MidiMessage::ControllerEvent(5, 7, 64));
+    EXPECT_EQ(1, entry(2).channel);
+}
+
+TEST_F(MidiOscMapRowTest, AnEditWhileLearningAlsoStoresTheCurrentMidiValue)
+{
+    click(row(0).GetLearnToggle());
+    row(0).GetCurrentMidiBox().SetValue(99.0, false);
+    row(0).GetMinimumBox().SetValue(-1.0, true);
+    EXPECT_EQ(99.0f, entry(0).currentMidi);
+    EXPECT_EQ(-1.0f, entry(0).minimum);
+    // The edit made the table convert the row's own controller while learning: the row learned
+    // its own values, and learning is over.
+    EXPECT_EQ(1, entry(0).channel);
+    EXPECT_EQ(0, entry(0).controller);
+    EXPECT_FALSE(row(0).GetLearnToggle().getToggleState());
+    EXPECT_FALSE(mapLearns());
+
+    row(0).GetCurrentMidiBox().SetValue(12.0, false);
+    row(0).GetMinimumBox().SetValue(-2.0, true);
+    EXPECT_EQ(99.0f, entry(0).currentMidi);
+}
+
+TEST_F(MidiOscMapRowTest, ALearnReportedOnAHostThreadIsDoneOnTheMessageThread)
+{
+    click(row(2).GetLearnToggle());
+    onAnotherThread(
+        [&]
+        {
+            process(qev::MidiMessage::ControllerEvent(9, 20, 10));
+            process(qev::MidiMessage::ControllerEvent(10, 21, 11));
+        });
+    // Nothing has touched the row yet.
+    EXPECT_TRUE(row(2).GetLearnToggle().getToggleState());
+    ASSERT_TRUE(pumpUntil([&] { return !row(2).GetLearnToggle().getToggleState(); }));
+    guitest::pumpFor(std::chrono::milliseconds(20));
+    // Exactly one learn: the first message.
+    EXPECT_EQ(9, entry(2).channel);
+    EXPECT_EQ(20, entry(2).controller);
+    EXPECT_EQ(10.0f, entry(2).currentMidi);
+    EXPECT_FALSE(mapLearns());
+    EXPECT_TRUE(row(0).GetLearnToggle().isEnabled());
+}
+
+TEST_F(MidiOscMapRowTest, ALearnPostedForADeletedRowIsDropped)
+{
+    click(row(2).GetLearnToggle());
+    onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 20, 10)); });
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        list.GetMap().RemoveEntry(2);
+    }
+    list.update();
+    ASSERT_EQ(2u, list.GetNumRows());
+    // The learning row went with its entry: learning is over and every toggle usable.
+    EXPECT_FALSE(mapLearns());
+    EXPECT_TRUE(row(0).GetLearnToggle().isEnabled());
+    guitest::pumpFor(std::chrono::milliseconds(20));
+    EXPECT_EQ(1, entry(1).channel);
+    EXPECT_EQ(1, entry(0).channel);
+}
+
+TEST_F(MidiOscMapRowTest, DeletingKeepsTheLitToggleWithItsEntry)
+{
+    click(row(2).GetLearnToggle());
+    click(row(0).GetDeleteButton());
+    ASSERT_EQ(2u, list.GetNumRows());
+    EXPECT_TRUE(row(1).GetLearnToggle().getToggleState());
+    EXPECT_TRUE(row(1).GetLearnToggle().isEnabled());
+    EXPECT_FALSE(row(0).GetLearnToggle().isEnabled());
+    EXPECT_TRUE(mapLearns());
+    process(qev::MidiMessage::ControllerEvent(3, 3, 3));
+    EXPECT_EQ(3, entry(1).channel);
+    EXPECT_EQ(1, entry(0).channel);
+
+    // Deleting the learning entry ends learning.
+    click(row(1).GetLearnToggle());
+    ASSERT_TRUE(mapLearns());
+    click(row(1).GetDeleteButton());
+    ASSERT_EQ(1u, list.GetNumRows());
+    EXPECT_FALSE(mapLearns());
+    EXPECT_TRUE(row(0).GetLearnToggle().isEnabled());
+    EXPECT_FALSE(row(0).GetLearnToggle().getToggleState());
+}
+
+TEST_F(MidiOscMapRowTest, NewRowsCannotLearnWhileAnotherRowLearns)
+{
+    click(row(0).GetLearnToggle());
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        list.GetMap().AddNewEntry();
+    }
+    list.update();
+    ASSERT_EQ(4u, list.GetNumRows());
+    EXPECT_FALSE(row(3).GetLearnToggle().isEnabled());
+    click(row(0).GetLearnToggle());
+    EXPECT_TRUE(row(3).GetLearnToggle().isEnabled());
+}
+
+TEST_F(MidiOscMapRowTest, AnEditNeverReachesAnEntryTheTableNoLongerHolds)
+{
+    // A host thread cleared the table; the rows have not been rewritten yet.
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        list.GetMap().Clear();
+    }
+    row(2).GetMinimumBox().SetValue(-5.0, true);
+    // The edit found no entry; the rows are brought in line once the control's callback is over.
+    EXPECT_EQ(3u, list.GetNumRows());
+    EXPECT_TRUE(pumpUntil([&] { return list.GetNumRows() == 0u; }));
+}
