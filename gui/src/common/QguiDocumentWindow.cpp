@@ -1,10 +1,22 @@
 #include "QguiDocumentWindow.h"
 
+#include "QguiFunctions.h"
 #include "QguiRuntime.h"
 #include "QguiStrings.h"
 
 namespace qgui
 {
+namespace
+{
+
+// The native "hides on deactivate" window setting exists only on macOS; the X11 windows here have
+// no equivalent, so the flag is only kept.
+void applyHidesOnDeactivate(juce::ComponentPeer* peer, bool hides)
+{
+    juce::ignoreUnused(peer, hides);
+}
+
+} // namespace
 
 DocumentWindow::DocumentWindow(juce::Component* content)
     : juce::DocumentWindow("title", juce::Colours::lightgrey, juce::DocumentWindow::allButtons, false),
@@ -26,10 +38,17 @@ DocumentWindow::DocumentWindow(juce::Component* content)
             centreWithSize(getWidth(), getHeight());
     }
     setVisible(false);
+
+    auto* commandManager = GetApplicationCommandManager();
+    // Registering again what another window registered keeps the user's shortcuts.
+    commandManager->registerAllCommandsForTarget(this);
+    addKeyListener(commandManager->getKeyMappings());
+    setWantsKeyboardFocus(true);
 }
 
 DocumentWindow::~DocumentWindow()
 {
+    leaveFullScreen();
     removeFromDesktop();
 }
 
@@ -61,41 +80,140 @@ bool DocumentWindow::SetVisibleAndToFront()
     setVisible(true);
     toFront(true);
     grabKeyboardFocus();
+    applyHidesOnDeactivate(getPeer(), hidesOnDeactivate);
     return isVisible();
+}
+
+juce::Point<int> DocumentWindow::CentredPosition(juce::Rectangle<int> const& area, int width,
+                                                 int height) noexcept
+{
+    return {area.getX() + area.getWidth() / 2 - width / 2, area.getY() + area.getHeight() / 2 - height / 2};
 }
 
 bool DocumentWindow::SetCenterAndToFront()
 {
     if (!Runtime::HasDisplay())
         return false;
-    if (auto const* display =
-            juce::Desktop::getInstance().getDisplays().getDisplayForPoint(getScreenPosition()))
-    {
-        auto const area = display->userArea;
-        setTopLeftPosition(area.getX() + area.getWidth() / 2 - getWidth() / 2,
-                           area.getY() + area.getHeight() / 2 - getHeight() / 2);
-    }
+    if (auto const* display = findDisplay())
+        setTopLeftPosition(CentredPosition(display->userArea, getWidth(), getHeight()));
     return SetVisibleAndToFront();
+}
+
+void DocumentWindow::SetHidesOnDeactivate(bool hides)
+{
+    hidesOnDeactivate = hides;
+    applyHidesOnDeactivate(getPeer(), hides);
 }
 
 int DocumentWindow::getDesktopWindowStyleFlags() const
 {
     // From ResizableWindow, not DocumentWindow: the title-bar buttons are decided here alone.
-    return juce::ResizableWindow::getDesktopWindowStyleFlags() |
-           juce::ComponentPeer::windowHasMinimiseButton | juce::ComponentPeer::windowHasMaximiseButton |
-           juce::ComponentPeer::windowHasCloseButton;
+    int flags = juce::ResizableWindow::getDesktopWindowStyleFlags();
+    if (hasMinimiseButton)
+        flags |= juce::ComponentPeer::windowHasMinimiseButton;
+    if (hasMaximiseButton)
+        flags |= juce::ComponentPeer::windowHasMaximiseButton;
+    if (hasCloseButton)
+        flags |= juce::ComponentPeer::windowHasCloseButton;
+    return flags;
 }
 
 void DocumentWindow::closeButtonPressed()
 {
-    setVisible(false);
-    removeFromDesktop();
+    hideAndTakeOffDesktop();
 }
 
 void DocumentWindow::visibilityChanged()
 {
     juce::DocumentWindow::visibilityChanged();
     open.store(isVisible());
+}
+
+juce::ApplicationCommandTarget* DocumentWindow::getNextCommandTarget()
+{
+    return findFirstTargetParentComponent();
+}
+
+void DocumentWindow::getAllCommands(juce::Array<juce::CommandID>& commands)
+{
+    commands.add(fullScreenCommand);
+    commands.add(closeWindowCommand);
+    commands.add(maximizeWindowCommand);
+}
+
+void DocumentWindow::getCommandInfo(juce::CommandID commandID, juce::ApplicationCommandInfo& result)
+{
+    auto const ctrl = juce::ModifierKeys::ctrlModifier;
+    auto const command = juce::ModifierKeys::commandModifier;
+    switch (commandID)
+    {
+    case fullScreenCommand:
+        result.setInfo("full screen", "set full screen", "window", 0);
+        result.addDefaultKeypress('f', ctrl);
+        result.addDefaultKeypress('f', command);
+        break;
+    case closeWindowCommand:
+        result.setInfo("close window", "close window", "window", 0);
+        result.addDefaultKeypress('w', ctrl);
+        result.addDefaultKeypress('w', command);
+        break;
+    case maximizeWindowCommand:
+        result.setInfo("maximize window", "maximize window", "window", 0);
+        result.addDefaultKeypress('f', juce::ModifierKeys::shiftModifier);
+        break;
+    default:
+        break;
+    }
+}
+
+bool DocumentWindow::perform(juce::ApplicationCommandTarget::InvocationInfo const& info)
+{
+    switch (info.commandID)
+    {
+    case fullScreenCommand:
+        if (isKioskMode())
+        {
+            juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
+            return true;
+        }
+        // Full screen takes the bounds of the window's display: off the desktop there is none.
+        if (!isOnDesktop() || findDisplay() == nullptr)
+            return false;
+        juce::Desktop::getInstance().setKioskModeComponent(this, true);
+        return true;
+    case closeWindowCommand:
+        hideAndTakeOffDesktop();
+        return true;
+    case maximizeWindowCommand:
+        if (auto const* display = findDisplay())
+        {
+            setBounds(display->userArea);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void DocumentWindow::leaveFullScreen()
+{
+    if (isKioskMode())
+        juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
+}
+
+void DocumentWindow::hideAndTakeOffDesktop()
+{
+    leaveFullScreen();
+    setVisible(false);
+    removeFromDesktop();
+}
+
+juce::Displays::Display const* DocumentWindow::findDisplay() const
+{
+    if (!Runtime::HasDisplay())
+        return nullptr;
+    return juce::Desktop::getInstance().getDisplays().getDisplayForPoint(getScreenPosition());
 }
 
 } // namespace qgui

@@ -9,15 +9,24 @@
 namespace qgui
 {
 
-// The one top-level window class: resizable, native title bar with its three buttons, created
-// hidden, owning the component it shows.
+// The one top-level window class: resizable, native title bar, created hidden, owning the
+// component it shows. Every window answers three keyboard commands (full screen, close window,
+// maximize window), registered with the process-wide command manager, so their shortcuts are
+// shared by all windows.
 //
 // Without a display the window is never put on the desktop: it exists, keeps its content and
 // sizes, and cannot be shown. Every operation belongs to the message thread except SetTitle()
 // and IsOpen().
-class DocumentWindow : public juce::DocumentWindow
+class DocumentWindow : public juce::DocumentWindow, public juce::ApplicationCommandTarget
 {
 public:
+    enum CommandIDs
+    {
+        fullScreenCommand = 0x9000,
+        closeWindowCommand = 0x9001,
+        maximizeWindowCommand = 0x9002
+    };
+
     // Takes ownership of content, which may be null; the window takes the content's size and is
     // centred on the screen when there is a display.
     explicit DocumentWindow(juce::Component* content);
@@ -34,18 +43,50 @@ public:
     // Centres the window on the user area of its display, then SetVisibleAndToFront().
     bool SetCenterAndToFront();
 
+    // The top-left corner that centres a window of the size in the area (halves truncated).
+    static juce::Point<int> CentredPosition(juce::Rectangle<int> const& area, int width, int height) noexcept;
+
     // Any thread: whether the window is visible, as last set on the message thread.
     bool IsOpen() const noexcept { return open.load(); }
+
+    // The title-bar button flags take effect when the window is next put on the desktop.
+    void SetHasMinimiseButton(bool has) noexcept { hasMinimiseButton = has; }
+    void SetHasMaximiseButton(bool has) noexcept { hasMaximiseButton = has; }
+    void SetHasCloseButton(bool has) noexcept { hasCloseButton = has; }
+    bool HasMinimiseButton() const noexcept { return hasMinimiseButton; }
+    bool HasMaximiseButton() const noexcept { return hasMaximiseButton; }
+    bool HasCloseButton() const noexcept { return hasCloseButton; }
+
+    // Stores the flag and applies it to the native window now, if it has one, and at every opening.
+    // Only some platforms have such a setting; elsewhere the flag is only kept.
+    void SetHidesOnDeactivate(bool hides);
+    bool GetHidesOnDeactivate() const noexcept { return hidesOnDeactivate; }
 
     int getDesktopWindowStyleFlags() const override;
     // Hides the window and takes it off the desktop; the window object lives on.
     void closeButtonPressed() override;
     void visibilityChanged() override;
 
+    juce::ApplicationCommandTarget* getNextCommandTarget() override;
+    void getAllCommands(juce::Array<juce::CommandID>& commands) override;
+    void getCommandInfo(juce::CommandID commandID, juce::ApplicationCommandInfo& result) override;
+    // False for any other command, and when the window is off the desktop (full screen and
+    // maximize need the window's display).
+    bool perform(juce::ApplicationCommandTarget::InvocationInfo const& info) override;
+
 private:
+    // The desktop refuses a window that leaves it, or dies, while in full screen.
+    void leaveFullScreen();
+    void hideAndTakeOffDesktop();
+    juce::Displays::Display const* findDisplay() const;
+
     // Made on the message thread at construction, so that other threads only ever copy it.
     juce::Component::SafePointer<DocumentWindow> self;
     std::atomic<bool> open{false};
+    bool hidesOnDeactivate = false;
+    bool hasMinimiseButton = true;
+    bool hasMaximiseButton = true;
+    bool hasCloseButton = true;
 
     JUCE_DECLARE_NON_COPYABLE(DocumentWindow)
 };
