@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 using guitest::pumpUntil;
 
@@ -61,8 +63,15 @@ protected:
         mappings().addKeyPress(maximizeWindow, juce::KeyPress(juce::KeyPress::F5Key));
     }
 
-    juce::File const folder = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                                  .getNonexistentChildFile("keymapping", "", false);
+    // A folder of its own: CTest runs these tests in parallel, also all at once on a display.
+    juce::File const folder = []
+    {
+        std::string pattern = juce::File::getSpecialLocation(juce::File::tempDirectory)
+                                  .getChildFile("keymapping-XXXXXX")
+                                  .getFullPathName()
+                                  .toStdString();
+        return ::mkdtemp(pattern.data()) != nullptr ? juce::File(pattern) : juce::File();
+    }();
 };
 
 } // namespace
