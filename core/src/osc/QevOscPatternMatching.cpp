@@ -23,7 +23,8 @@ enum : unsigned char
     special = 4,   // one of "*?[{": not a literal for the character rules
     branch = 8,    // '*' or '{': a point where the character rules try several ways
     anyOrOne = 16, // '*' or '?': matches every number
-    notDigit = 32  // every byte but '0'..'9'
+    notDigit = 32, // every byte but '0'..'9'
+    braceStop = 64 // ',' or '}': where an alternative inside braces ends
 };
 
 struct ByteClasses
@@ -34,12 +35,18 @@ struct ByteClasses
             classes = notDigit;
         for (int c = '0'; c <= '9'; ++c)
             of[c] = digit;
-        of['*'] = notDigit | wildcard | special | branch | anyOrOne;
-        of['?'] = notDigit | wildcard | special | anyOrOne;
-        of['{'] = notDigit | wildcard | special | branch;
-        of['['] = notDigit | wildcard | special;
-        of['}'] = notDigit | wildcard;
-        of[']'] = notDigit | wildcard;
+        mark('*', notDigit | wildcard | special | branch | anyOrOne);
+        mark('?', notDigit | wildcard | special | anyOrOne);
+        mark('{', notDigit | wildcard | special | branch);
+        mark('[', notDigit | wildcard | special);
+        mark('}', notDigit | wildcard | braceStop);
+        mark(']', notDigit | wildcard);
+        mark(',', notDigit | braceStop);
+    }
+    // A plain char index would be negative for bytes above 0x7f where char is signed.
+    constexpr void mark(char c, int classes)
+    {
+        of[static_cast<unsigned char>(c)] = static_cast<unsigned char>(classes);
     }
     unsigned char of[256];
 };
@@ -66,6 +73,12 @@ inline bool sameBytes(char const* a, char const* b, std::size_t n) noexcept
         if (a[i] != b[i])
             return false;
     return true;
+}
+
+// substr without its bounds check and exception: n is known to be within the text.
+inline std::string_view withoutFirst(std::string_view text, std::size_t n) noexcept
+{
+    return {text.data() + n, text.size() - n};
 }
 
 inline bool sameText(std::string_view a, std::string_view b) noexcept
@@ -104,156 +117,206 @@ inline std::uint32_t readCodePoint(char const*& s, char const* end) noexcept
     return readMultiByte(s, end);
 }
 
-// The '}' closing braces opened just before p; patternEnd when there is none.
+// The '}' closing braces opened just before p; null when there is none.
 inline char const* closingBrace(char const* p, char const* patternEnd) noexcept
 {
-    while (p != patternEnd && *p != '}')
-        ++p;
-    return p;
+    return static_cast<char const*>(std::memchr(p, '}', static_cast<std::size_t>(patternEnd - p)));
 }
 
-// Calls next(target after the alternative) for each alternative of the braces [p, close) that
-// the target begins with, in order, until one returns true. Wildcards inside the braces are
-// literal and braces do not nest.
-template <typename Next>
-bool anyAlternative(char const* p, char const* close, char const* t, char const* targetEnd, Next&& next)
+inline bool endsAlternative(char c) noexcept
 {
-    auto const available = static_cast<std::size_t>(targetEnd - t);
-    char const* start = p;
-    for (char const* q = p;; ++q)
+    return (classOf(c) & braceStop) != 0;
+}
+
+// Calls next(length) for each alternative of the braces opened just before p that the target
+// [t, t + available) begins with, in order, until one returns true. The braces must be closed:
+// every alternative then ends at a ',' or at a '}', so no scan needs another bound. Wildcards
+// inside the braces are literal and braces do not nest.
+// Returns null when next returned true, else the '}' closing the braces.
+template <typename Next>
+char const* findAlternative(char const* p, char const* t, std::size_t available, Next&& next)
+{
+    for (;; ++p)
     {
-        if (q == close || *q == ',')
+        std::size_t length = 0;
+        while (!endsAlternative(p[length]) && length < available && p[length] == t[length])
+            ++length;
+        p += length;
+        if (endsAlternative(*p))
         {
-            auto const length = static_cast<std::size_t>(q - start);
-            if (length <= available && sameBytes(start, t, length) && next(t + length))
-                return true;
-            if (q == close)
-                return false;
-            start = q + 1;
+            if (next(length))
+                return nullptr;
         }
+        else
+            while (!endsAlternative(*p))
+                ++p;
+        if (*p == '}')
+            return p;
     }
 }
 
-// Reads the run of digits at s as a number; false when it does not fit in an int.
-inline bool readDigits(char const*& s, char const* end, int& value) noexcept
+inline unsigned digitValue(char c) noexcept
 {
-    long long v = 0;
+    // Every byte but '0'..'9' wraps around to a value above 9.
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';
+}
+
+// What the readers below give instead of a number: results travel in registers this way, not
+// through memory.
+constexpr int tooLarge = -1;   // digits, but beyond an int
+constexpr int notANumber = -2; // not made only of digits
+
+// The digits [s, end), too many to be sure they fit in an int.
+__attribute__((noinline)) int readLongDigits(char const* s, char const* end) noexcept
+{
+    while (s != end && *s == '0')
+        ++s;
+    if (end - s > 10)
+        return tooLarge;
+    std::uint64_t v = 0;
+    for (; s != end; ++s)
+        v = v * 10 + digitValue(*s);
+    return v > INT_MAX ? tooLarge : static_cast<int>(v);
+}
+
+// Reads the run of digits at s as a number, or tooLarge.
+inline int readDigits(char const*& s, char const* end) noexcept
+{
+    // Numbers are mostly a digit or two: up to nine digits fit for sure, and the loop needs no
+    // check but the one ending the run. Longer runs may wrap here, and are read again.
+    char const* const start = s;
+    std::uint32_t v = 0;
     for (; s != end; ++s)
     {
-        auto const d = static_cast<unsigned>(*s - '0');
+        unsigned const d = digitValue(*s);
         if (d > 9)
             break;
         v = v * 10 + d;
-        if (v > INT_MAX)
-            return false;
     }
-    value = static_cast<int>(v);
-    return true;
+    if (s - start > 9)
+        return readLongDigits(start, s);
+    return static_cast<int>(v);
 }
 
-enum class Number
-{
-    none,     // not made only of digits
-    tooLarge, // digits, but beyond an int
-    read
-};
-
-inline Number readNumber(std::string_view text, int& value) noexcept
+// The whole text as a number, tooLarge, or notANumber.
+inline int readNumber(std::string_view text) noexcept
 {
     char const* s = text.data();
     char const* const end = s + text.size();
-    if (s == end || classOf(*s) != digit)
-        return Number::none;
-    bool const fits = readDigits(s, end, value);
-    while (s != end && classOf(*s) == digit)
-        ++s;
-    if (s != end)
-        return Number::none;
-    return fits ? Number::read : Number::tooLarge;
+    if (s == end)
+        return notANumber;
+    int const value = readDigits(s, end);
+    return s == end ? value : notANumber;
 }
 
-inline bool bracketedAtFront(std::string_view pattern) noexcept
+// Reads the digits from s, which points at one, up to the first other character or end; that
+// must be near enough for the value to fit.
+inline std::uint32_t readShortDigits(char const*& s, char const* end) noexcept
 {
-    return pattern.size() >= 2 && (pattern[0] == '[' || pattern[0] == '{');
-}
-
-// The bracket forms of the numeric reading, for a pattern without '*' or '?': [n] and [lo-hi]
-// split at the first '-', {n} and {n,m,...} whose empty pieces are dropped except the last.
-// Every piece must be a whole digit string; a number beyond an int is no number.
-inline __attribute__((always_inline)) bool matchNumericForm(bool& result, int index,
-                                                            std::string_view pattern) noexcept
-{
-    if (pattern.size() < 2)
-        return false;
-    char const* s = pattern.data() + 1;
-    char const* const end = pattern.data() + pattern.size() - 1;
-    char const open = pattern.front();
-    char const close = *end;
-    int value = 0;
-    if (open == '[' && close == ']')
+    std::uint32_t value = digitValue(*s);
+    while (++s != end)
     {
-        char const* start = s;
-        if (!readDigits(s, end, value) || s == start)
-            return false;
-        if (s == end)
-        {
-            result = index == value;
-            return true;
-        }
-        int high = 0;
-        if (*s++ != '-')
-            return false;
-        start = s;
-        if (!readDigits(s, end, high) || s == start || s != end)
-            return false;
-        result = value <= index && index <= high;
-        return true;
+        unsigned const d = digitValue(*s);
+        if (d > 9)
+            break;
+        value = value * 10 + d;
     }
-    if (open != '{' || close != '}')
-        return false;
+    return value;
+}
+
+// How far a numeric reading went.
+enum class Reading
+{
+    noMatch,
+    match,
+    notNumeric // the pattern is no numeric form: other rules decide
+};
+
+inline Reading matchIf(bool condition) noexcept
+{
+    return condition ? Reading::match : Reading::noMatch;
+}
+
+// [n] and [lo-hi] split at the first '-', given what is between the brackets.
+inline Reading matchRangeForm(int index, char const* s, char const* end) noexcept
+{
+    char const* start = s;
+    int const low = readDigits(s, end);
+    if (low < 0 || s == start)
+        return Reading::notNumeric;
+    if (s == end)
+        return matchIf(index == low);
+    if (*s++ != '-')
+        return Reading::notNumeric;
+    start = s;
+    int const high = readDigits(s, end);
+    if (high < 0 || s == start || s != end)
+        return Reading::notNumeric;
+    return matchIf(low <= index && index <= high);
+}
+
+// {n} and {n,m,...} whose empty pieces are dropped except the last, given what is between the
+// braces.
+__attribute__((noinline)) Reading matchListForm(int index, char const* s, char const* end) noexcept
+{
     bool found = false;
     for (;;)
     {
         char const* const start = s;
-        if (!readDigits(s, end, value))
-            return false;
+        int const value = readDigits(s, end);
+        if (value < 0)
+            return Reading::notNumeric;
         if (s == end)
         {
             if (s == start)
-                return false; // the piece after the last ',' is kept even when empty
-            result = found || index == value;
-            return true;
+                return Reading::notNumeric; // the piece after the last ',' is kept even when empty
+            return matchIf(found || index == value);
         }
         if (*s++ != ',')
-            return false;
+            return Reading::notNumeric;
         found = found || (s - 1 != start && index == value);
     }
 }
 
-// A number against a part holding wildcards is read numerically first, whichever side holds
-// them; a number too large for an int is no number, and the character rules decide. A valid
-// numeric form holds no '*' or '?', so trying it first gives what testing for those would.
-// Returns whether the numeric reading settled the match, with its result.
-inline bool matchNumbers(bool& result, std::string_view pattern, std::string_view target) noexcept
+// The bracket forms of the numeric reading, for a pattern without '*' or '?'. Every piece must
+// be a whole digit string; a number beyond an int is no number.
+inline Reading matchNumericForm(int index, std::string_view pattern) noexcept
 {
-    int index = 0;
-    Number number = readNumber(pattern, index);
-    if (number != Number::none)
+    if (pattern.size() < 2)
+        return Reading::notNumeric;
+    char const* const s = pattern.data() + 1;
+    char const* const end = pattern.data() + pattern.size() - 1;
+    if (pattern.front() == '[' && *end == ']')
+        return matchRangeForm(index, s, end);
+    if (pattern.front() == '{' && *end == '}')
+        return matchListForm(index, s, end);
+    return Reading::notNumeric;
+}
+
+// A pattern made of digits against any target. A number beyond an int is still no literal match
+// for a wildcard-free target.
+__attribute__((noinline)) Reading matchNumberPattern(std::string_view pattern,
+                                                     std::string_view target) noexcept
+{
+    int const index = readNumber(pattern);
+    if (index == notANumber)
+        return Reading::notNumeric;
+    if (index != tooLarge)
     {
-        if (number == Number::read && bracketedAtFront(target) && matchNumericForm(result, index, target))
-            return true;
-        result = holdsAny(target, anyOrOne) || sameText(pattern, target);
-        return true;
+        Reading const reading = matchNumericForm(index, target);
+        if (reading != Reading::notNumeric)
+            return reading;
     }
-    number = readNumber(target, index);
-    if (number == Number::read && bracketedAtFront(pattern) && matchNumericForm(result, index, pattern))
-        return true;
-    if (number != Number::none && holdsAny(pattern, anyOrOne))
-    {
-        result = true;
-        return true;
-    }
-    return false;
+    return matchIf(holdsAny(target, anyOrOne) || sameText(pattern, target));
+}
+
+// Writes a settled reading to result; false when it is not settled.
+inline bool settle(bool& result, Reading reading) noexcept
+{
+    if (reading == Reading::notNumeric)
+        return false;
+    result = reading == Reading::match;
+    return true;
 }
 
 [[noreturn]] void throwOutOfMemory(unsigned long line)
@@ -284,147 +347,6 @@ private:
 };
 
 } // namespace
-
-bool matchOscPattern(std::string_view pattern, std::string_view target)
-{
-    // Most parts are plain words equal on both sides: no wildcard anywhere, so no other rule
-    // can apply.
-    std::size_t const common = pattern.size() < target.size() ? pattern.size() : target.size();
-    std::size_t i = 0;
-    while (i < common && pattern[i] == target[i] && (classOf(pattern[i]) & wildcard) == 0)
-        ++i;
-    if (i == pattern.size() && i == target.size())
-        return true;
-    if (pattern.size() == 1 && pattern[0] == '*')
-        return true; // under every rule
-    if ((!pattern.empty() && classOf(pattern[0]) == digit) ||
-        (!target.empty() && classOf(target[0]) == digit))
-        return OscPatternMatcherImpl::matchNumbersFirst(pattern, target, i);
-    return OscPatternMatcherImpl::matchPart(pattern, target, i);
-}
-
-// Kept apart so that the road of the character rules stays lean.
-__attribute__((noinline)) bool OscPatternMatcherImpl::matchNumbersFirst(std::string_view pattern,
-                                                                        std::string_view target,
-                                                                        std::size_t equalPrefix)
-{
-    bool result = false;
-    if (matchNumbers(result, pattern, target))
-        return result;
-    return matchPart(pattern, target, equalPrefix);
-}
-
-bool PatternMathingWithIndices::matchOscPattern(bool& result, int index, String const& pattern)
-{
-    if (holdsAny(pattern.GetView(), anyOrOne))
-    {
-        result = true;
-        return true;
-    }
-    return matchNumericForm(result, index, pattern.GetView());
-}
-
-bool PatternMathingWithIndices::matchDigits(bool& result, std::string_view indexDigits,
-                                            std::string_view pattern)
-{
-    int index = 0;
-    Number const number = readNumber(indexDigits, index);
-    if (number == Number::none)
-        return false;
-    if (holdsAny(pattern, anyOrOne))
-    {
-        result = true;
-        return true;
-    }
-    return number == Number::read && matchNumericForm(result, index, pattern);
-}
-
-bool OscPatternMatcherImpl::match(CharPointer_UTF8 pattern, CharPointer_UTF8 patternEnd,
-                                  CharPointer_UTF8 target, CharPointer_UTF8 targetEnd)
-{
-    auto view = [](CharPointer_UTF8 begin, CharPointer_UTF8 end)
-    {
-        return std::string_view(begin.GetAddress(),
-                                static_cast<std::size_t>(end.GetAddress() - begin.GetAddress()));
-    };
-    return match(view(pattern, patternEnd), view(target, targetEnd));
-}
-
-bool OscPatternMatcherImpl::match(std::string_view pattern, std::string_view target)
-{
-    return matchCharacters(pattern, target);
-}
-
-inline __attribute__((always_inline)) bool OscPatternMatcherImpl::matchCharacters(std::string_view pattern,
-                                                                                  std::string_view target)
-{
-    OscPatternMatcherImpl const matcher(pattern, target);
-    Step const first = matcher.walk(matcher.patternBegin, matcher.targetBegin);
-    char const* const end = matcher.patternEnd;
-    // With a single branch point no pair of positions is reached twice, so the plain search
-    // stays within pattern x target steps; with more, results are tabulated to stay there.
-    auto moreBranches = [end](char const* rest)
-    { return holdsAny(std::string_view(rest, static_cast<std::size_t>(end - rest)), branch); };
-    switch (first.kind)
-    {
-    case Step::failed:
-        return false;
-    case Step::finished:
-        return first.target == matcher.targetEnd;
-    case Step::atStar:
-        if (first.pattern == end)
-            return true;
-        if (moreBranches(first.pattern))
-            return matcher.matchByTable(first);
-        return matcher.matchAnyOrNoChars(first.pattern, first.target);
-    case Step::atBrace:
-        break;
-    }
-    char const* const t = first.target;
-    auto const available = static_cast<std::size_t>(matcher.targetEnd - t);
-    if (available >= 64)
-    {
-        char const* const close = closingBrace(first.pattern, end);
-        if (close == end)
-            return false;
-        if (moreBranches(close + 1))
-            return matcher.matchByTable(first);
-        return anyAlternative(first.pattern, close, t, matcher.targetEnd,
-                              [&](char const* after) { return matcher.restMatches(close + 1, after); });
-    }
-    // One pass over the braces notes the lengths of the alternatives the target begins with;
-    // alternatives of equal length lead to the same place, and which one is tried first cannot
-    // change the answer.
-    std::uint64_t lengths = 0;
-    char const* close = first.pattern;
-    for (;;)
-    {
-        std::size_t length = 0;
-        while (close != end && *close != ',' && *close != '}' && length < available && *close == t[length])
-        {
-            ++close;
-            ++length;
-        }
-        if (close == end)
-            return false;
-        if (*close == ',' || *close == '}')
-            lengths |= std::uint64_t(1) << length;
-        else
-            while (close != end && *close != ',' && *close != '}')
-                ++close;
-        if (close == end)
-            return false;
-        if (*close++ == '}')
-            break;
-    }
-    --close;
-    if (moreBranches(close + 1))
-        return matcher.matchByTable(first);
-    for (; lengths != 0; lengths &= lengths - 1)
-        if (matcher.restMatches(close + 1, t + __builtin_ctzll(lengths)))
-            return true;
-    return false;
-}
 
 inline OscPatternMatcherImpl::Step OscPatternMatcherImpl::walk(char const* p, char const* t) const noexcept
 {
@@ -464,6 +386,241 @@ inline OscPatternMatcherImpl::Step OscPatternMatcherImpl::walk(char const* p, ch
         }
     }
     return {Step::finished, p, t};
+}
+
+__attribute__((noinline)) bool OscPatternMatcherImpl::matchCharacters(std::string_view pattern,
+                                                                      std::string_view target)
+{
+    OscPatternMatcherImpl const matcher(pattern, target);
+    Step const first = matcher.walk(matcher.patternBegin, matcher.targetBegin);
+    // Most patterns hold no '*' or '{': the walk alone settles them, so the code for branch
+    // points stays out of line.
+    switch (first.kind)
+    {
+    case Step::failed:
+        return false;
+    case Step::finished:
+        return first.target == matcher.targetEnd;
+    case Step::atStar:
+    case Step::atBrace:
+        break;
+    }
+    return matcher.matchFromBranch(first);
+}
+
+__attribute__((noinline)) bool OscPatternMatcherImpl::matchFromBranch(Step const& first) const
+{
+    // With a single branch point no pair of positions is reached twice, so the plain search
+    // stays within pattern x target steps; with more, results are tabulated to stay there.
+    auto moreBranches = [this](char const* rest)
+    { return holdsAny(std::string_view(rest, static_cast<std::size_t>(patternEnd - rest)), branch); };
+    if (first.kind == Step::atStar)
+    {
+        if (first.pattern == patternEnd)
+            return true;
+        if (moreBranches(first.pattern))
+            return matchByTable(first);
+        return matchAnyOrNoChars(first.pattern, first.target);
+    }
+    char const* const close = closingBrace(first.pattern, patternEnd);
+    if (close == nullptr)
+        return false;
+    char const* const rest = close + 1;
+    char const* const t = first.target;
+    auto const available = static_cast<std::size_t>(targetEnd - t);
+    // Braces that end the pattern are the common case: an alternative must then take the whole
+    // rest of the target, and no walk follows.
+    if (rest == patternEnd)
+        return findAlternative(first.pattern, t, available,
+                               [available](std::size_t length) { return length == available; }) == nullptr;
+    if (moreBranches(rest))
+        return matchByTable(first);
+    if (available >= 64)
+        return findAlternative(first.pattern, t, available,
+                               [&](std::size_t length) { return restMatches(rest, t + length); }) == nullptr;
+    // Alternatives of equal length lead to the same place, and which one is tried first cannot
+    // change the answer: each length is walked from once.
+    std::uint64_t lengths = 0;
+    findAlternative(first.pattern, t, available,
+                    [&lengths](std::size_t length)
+                    {
+                        lengths |= std::uint64_t(1) << length;
+                        return false;
+                    });
+    for (; lengths != 0; lengths &= lengths - 1)
+        if (restMatches(rest, t + __builtin_ctzll(lengths)))
+            return true;
+    return false;
+}
+
+// equalPrefix bytes at the start are equal on both sides and hold no wildcard character.
+__attribute__((noinline)) bool
+OscPatternMatcherImpl::matchPart(std::string_view pattern, std::string_view target, std::size_t equalPrefix)
+{
+    // Parts like {gain,pan} are common enough for a road of their own.
+    if (equalPrefix < pattern.size() && pattern[equalPrefix] == '{' && pattern.back() == '}')
+        return matchFinalBraces(withoutFirst(pattern, equalPrefix), withoutFirst(target, equalPrefix));
+    // Literals and '?' on ASCII are walked here, without calls, which keeps this road short. They
+    // take one byte each whatever follows, so the rest can then be matched on its own.
+    char const* p = pattern.data() + equalPrefix;
+    char const* const patternEnd = pattern.data() + pattern.size();
+    char const* t = target.data() + equalPrefix;
+    char const* const targetEnd = target.data() + target.size();
+    for (; p != patternEnd; ++p, ++t)
+    {
+        char const c = *p;
+        if ((classOf(c) & special) != 0)
+        {
+            if (c != '?' || t == targetEnd || static_cast<unsigned char>(*t) >= 0x80)
+                break;
+        }
+        else if (t == targetEnd || *t != c)
+            return false;
+    }
+    if (p == patternEnd)
+        return t == targetEnd;
+    auto const rest = std::string_view(p, static_cast<std::size_t>(patternEnd - p));
+    auto const targetRest = std::string_view(t, static_cast<std::size_t>(targetEnd - t));
+    if (*p == '{' && patternEnd[-1] == '}')
+        return matchFinalBraces(rest, targetRest);
+    return matchCharacters(rest, targetRest);
+}
+
+// The pattern is braces up to its last character: when these are its only braces, the target
+// must be one of the alternatives. Else the general road is taken; it gives the same answer, only
+// slower.
+__attribute__((noinline)) bool OscPatternMatcherImpl::matchFinalBraces(std::string_view pattern,
+                                                                       std::string_view target)
+{
+    std::size_t const available = target.size();
+    bool found = false;
+    char const* const close = findAlternative(pattern.data() + 1, target.data(), available,
+                                              [&found, available](std::size_t length)
+                                              {
+                                                  found = found || length == available;
+                                                  return false;
+                                              });
+    if (close == pattern.data() + pattern.size() - 1)
+        return found;
+    return matchCharacters(pattern, target);
+}
+
+bool matchOscPattern(std::string_view pattern, std::string_view target)
+{
+    // Most parts are plain words equal on both sides: no wildcard anywhere, so no other rule
+    // can apply. This road keeps no state, so the other rules are reached by tail calls and
+    // their setup costs nothing here.
+    std::size_t const common = pattern.size() < target.size() ? pattern.size() : target.size();
+    std::size_t i = 0;
+    while (i < common && pattern[i] == target[i] && (classOf(pattern[i]) & wildcard) == 0)
+        ++i;
+    if (i == pattern.size() && i == target.size())
+        return true;
+    if (pattern.size() == 1 && pattern[0] == '*')
+        return true; // under every rule
+    if ((!pattern.empty() && classOf(pattern[0]) == digit) ||
+        (!target.empty() && classOf(target[0]) == digit))
+        return OscPatternMatcherImpl::matchNumbersFirst(pattern, target, i);
+    return OscPatternMatcherImpl::matchPart(pattern, target, i);
+}
+
+// The most common numeric case: a number against [n] or [lo-hi]. Short parts cannot hold a number
+// beyond an int, so the reading needs no overflow check and no call, which keeps this road short.
+// Anything else goes on to matchNumbers, which gives the same answer here, only slower.
+__attribute__((noinline)) bool OscPatternMatcherImpl::matchNumbersFirst(std::string_view pattern,
+                                                                        std::string_view target,
+                                                                        std::size_t equalPrefix)
+{
+    if (pattern.size() < 3 || pattern.size() > 11 || target.size() > 9 || pattern.front() != '[' ||
+        pattern.back() != ']' || digitValue(pattern[1]) > 9)
+        return matchNumbers(pattern, target, equalPrefix);
+    // Here the target starts with a digit, as the pattern does not, and equalPrefix is 0.
+    char const* t = target.data();
+    std::uint32_t const index = readShortDigits(t, target.data() + target.size());
+    if (t == target.data() + target.size())
+    {
+        char const* const close = pattern.data() + pattern.size() - 1;
+        char const* p = pattern.data() + 1;
+        std::uint32_t const low = readShortDigits(p, close);
+        if (p == close)
+            return index == low;
+        if (*p == '-' && digitValue(*++p) <= 9)
+        {
+            std::uint32_t const high = readShortDigits(p, close);
+            if (p == close)
+                return low <= index && index <= high;
+        }
+    }
+    return matchNumbers(pattern, target, 0);
+}
+
+// A number against a part holding wildcards is read numerically first, whichever side holds
+// them; a number too large for an int is no number, and the character rules decide. A valid
+// numeric form holds no '*' or '?', so trying it first gives what testing for those would.
+__attribute__((noinline)) bool OscPatternMatcherImpl::matchNumbers(std::string_view pattern,
+                                                                   std::string_view target,
+                                                                   std::size_t equalPrefix)
+{
+    // Patterns mostly start with a letter or a bracket, and are rarely read as numbers.
+    if (!pattern.empty() && classOf(pattern[0]) == digit)
+    {
+        Reading const reading = matchNumberPattern(pattern, target);
+        if (reading != Reading::notNumeric)
+            return reading == Reading::match;
+    }
+    int const index = readNumber(target);
+    if (index == notANumber)
+        return matchPart(pattern, target, equalPrefix);
+    if (index != tooLarge)
+    {
+        Reading const reading = matchNumericForm(index, pattern);
+        if (reading != Reading::notNumeric)
+            return reading == Reading::match;
+    }
+    if (holdsAny(pattern, anyOrOne))
+        return true;
+    return matchPart(pattern, target, equalPrefix);
+}
+
+// The public entry points below keep their out-parameter: callers outside this file use it.
+bool PatternMathingWithIndices::matchOscPattern(bool& result, int index, String const& pattern)
+{
+    if (holdsAny(pattern.GetView(), anyOrOne))
+    {
+        result = true;
+        return true;
+    }
+    return settle(result, matchNumericForm(index, pattern.GetView()));
+}
+
+bool PatternMathingWithIndices::matchDigits(bool& result, std::string_view indexDigits,
+                                            std::string_view pattern)
+{
+    int const index = readNumber(indexDigits);
+    if (index == notANumber)
+        return false;
+    if (holdsAny(pattern, anyOrOne))
+    {
+        result = true;
+        return true;
+    }
+    return index != tooLarge && settle(result, matchNumericForm(index, pattern));
+}
+
+bool OscPatternMatcherImpl::match(CharPointer_UTF8 pattern, CharPointer_UTF8 patternEnd,
+                                  CharPointer_UTF8 target, CharPointer_UTF8 targetEnd)
+{
+    auto view = [](CharPointer_UTF8 begin, CharPointer_UTF8 end)
+    {
+        return std::string_view(begin.GetAddress(),
+                                static_cast<std::size_t>(end.GetAddress() - begin.GetAddress()));
+    };
+    return match(view(pattern, patternEnd), view(target, targetEnd));
+}
+
+bool OscPatternMatcherImpl::match(std::string_view pattern, std::string_view target)
+{
+    return matchCharacters(pattern, target);
 }
 
 __attribute__((noinline)) OscPatternMatcherImpl::Step
@@ -555,25 +712,6 @@ bool OscPatternMatcherImpl::matchAnyOrNoChars(char const* p, char const* t) cons
     }
 }
 
-// equalPrefix bytes at the start are equal on both sides and hold no wildcard character.
-bool OscPatternMatcherImpl::matchPart(std::string_view pattern, std::string_view target,
-                                      std::size_t equalPrefix)
-{
-    // The rest of the literal start of the pattern, compared in place.
-    std::size_t const common = pattern.size() < target.size() ? pattern.size() : target.size();
-    std::size_t i = equalPrefix;
-    for (; i < common && (classOf(pattern[i]) & special) == 0; ++i)
-        if (pattern[i] != target[i])
-            return false;
-    if (i == pattern.size())
-        return i == target.size();
-    if ((classOf(pattern[i]) & special) == 0)
-        return false; // the target ended before a literal
-    if (pattern[i] == '*' && i + 1 == pattern.size())
-        return true; // a '*' that ends the pattern takes whatever is left
-    return matchCharacters(pattern.substr(i), target.substr(i));
-}
-
 // Tabulates, for each point just after a '*' or a '{...}' (a row) and each target position (a
 // column), whether the rest matches; rows are filled from the last, so every pair is worked out
 // once. A row after '*' holds the result of the '*' itself: whether the rest matches from this
@@ -635,12 +773,10 @@ __attribute__((noinline)) bool OscPatternMatcherImpl::matchByTable(Step const& f
         case Step::atStar:
             return row < numRows && get(row, step.target);
         case Step::atBrace:
-        {
-            char const* const close = closingBrace(step.pattern, patternEnd);
-            return row < numRows && close != patternEnd &&
-                   anyAlternative(step.pattern, close, step.target, targetEnd,
-                                  [&](char const* after) { return get(row, after); });
-        }
+            return row < numRows && closingBrace(step.pattern, patternEnd) != nullptr &&
+                   findAlternative(
+                       step.pattern, step.target, static_cast<std::size_t>(targetEnd - step.target),
+                       [&](std::size_t length) { return get(row, step.target + length); }) == nullptr;
         }
         return false;
     };

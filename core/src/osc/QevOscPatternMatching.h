@@ -50,10 +50,14 @@ public:
 private:
     friend bool matchOscPattern(std::string_view, std::string_view);
 
-    // The numeric reading when either side starts with a digit, then matchPart.
+    // The numeric reading when either side starts with a digit, then matchPart. The first takes
+    // the common forms quickly, and leaves the rest to the second.
     static bool matchNumbersFirst(std::string_view pattern, std::string_view target, std::size_t equalPrefix);
+    static bool matchNumbers(std::string_view pattern, std::string_view target, std::size_t equalPrefix);
     // The character rules for a whole part whose first equalPrefix bytes are equal literals.
     static bool matchPart(std::string_view pattern, std::string_view target, std::size_t equalPrefix);
+    // For a pattern that starts with '{' and ends with '}'.
+    static bool matchFinalBraces(std::string_view pattern, std::string_view target);
     static bool matchCharacters(std::string_view pattern, std::string_view target);
 
     // Where a run of deterministic steps (literals, '?', character sets) stopped.
@@ -78,6 +82,8 @@ private:
     }
 
     Step walk(char const* p, char const* t) const noexcept;
+    // The rest of the match once the first walk stopped at a '*' or a '{'.
+    bool matchFromBranch(Step const& first) const;
     // p is just after '['. Failed, or the positions after the set (and the character it took).
     Step matchCharSet(char const* p, char const* t) const noexcept;
     // Whether the pattern from p, holding no '*' or '{', matches the target from t.
