@@ -1,5 +1,6 @@
 // Host messages to OSC and OSC results out of an outlet.
 
+#include "LibloTestSupport.h"
 #include "MaxWrapper.h"
 #include "MaxWrapperOsc.h"
 #include "WrapperTestSupport.h"
@@ -8,7 +9,6 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <lo/lo.h>
 #include <thread>
 
 using namespace wrappertest;
@@ -30,24 +30,11 @@ std::string thrownBy(symbol* selector, std::vector<atom> atoms)
 }
 
 // The messages liblo finds in a packet, one line each: address, tags.
-std::vector<std::string> libloMessages(std::string packet)
+std::vector<std::string> libloMessages(std::string const& packet)
 {
-    std::vector<std::string> lines;
-    lo_server const server = lo_server_new_with_proto(nullptr, LO_UDP, [](int, char const*, char const*) {});
-    if (server == nullptr)
-        return {"(no liblo server)"};
-    lo_server_add_method(
-        server, nullptr, nullptr,
-        [](char const* path, char const* types, lo_arg**, int, lo_message, void* user)
-        {
-            static_cast<std::vector<std::string>*>(user)->push_back(std::string(path) + " " + types);
-            return 0;
-        },
-        &lines);
-    if (lo_server_dispatch_data(server, packet.data(), packet.size()) != static_cast<int>(packet.size()))
-        lines.push_back("(refused)");
-    lo_server_free(server);
-    return lines;
+    return hosttest::LibloLines(packet.data(), packet.size(), "(refused)",
+                                [](char const* path, char const* types, lo_arg**, int)
+                                { return std::string(path) + " " + types; });
 }
 
 qev::OscMessage message(char const* address, float value)

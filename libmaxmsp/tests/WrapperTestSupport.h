@@ -4,6 +4,7 @@
 // single outlet, and a listener that records what the host would show.
 
 #include "HostProtocol.h"
+#include "HostTestSupport.h"
 #include "maxhost_control.h"
 
 #include <string>
@@ -18,7 +19,7 @@ struct Record
     void* out;
 };
 
-struct Capture : maxhost::Listener
+struct Capture : hosttest::LineCapture
 {
     Capture() { maxhost::SetListener(this); }
     ~Capture() override { maxhost::SetListener(nullptr); }
@@ -34,23 +35,13 @@ struct Capture : maxhost::Listener
             packets.emplace_back(bytes, bytes + argv[0].a_w.w_long);
             line = "outlet: FullPacket " + std::to_string(argv[0].a_w.w_long);
         }
-        lines.push_back(line);
+        Add(line);
     }
     void Console(object* owner, bool isError, char const* text) override
     {
-        lines.push_back(std::string(isError ? "error" : "post") + (owner != nullptr ? " (owned): " : ": ") +
-                        text);
-    }
-    void HostNote(char const* text) override { lines.push_back(std::string("host: ") + text); }
-
-    std::vector<std::string> Take()
-    {
-        std::vector<std::string> taken;
-        taken.swap(lines);
-        return taken;
+        Add(std::string(isError ? "error" : "post") + (owner != nullptr ? " (owned): " : ": ") + text);
     }
 
-    std::vector<std::string> lines;
     std::vector<std::string> packets;
 };
 

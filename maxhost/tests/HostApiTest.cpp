@@ -1,6 +1,7 @@
 // The stand-in host in process: what bundles rely on, and what the host refuses.
 
 #include "HostProtocol.h"
+#include "HostTestSupport.h"
 #include "maxhost_control.h"
 
 #include <algorithm>
@@ -33,38 +34,19 @@ struct Record
 maxclass* recordClass = nullptr;
 
 // Collects everything the host reports as text lines.
-struct Capture : maxhost::Listener
+struct Capture : hosttest::LineCapture
 {
     Capture() { maxhost::SetListener(this); }
     ~Capture() override { maxhost::SetListener(nullptr); }
 
     void Outlet(object*, int index, symbol* selector, long argc, atom const* argv) override
     {
-        std::lock_guard<std::mutex> const guard(lock);
-        lines.push_back("outlet " + std::to_string(index) + ": " +
-                        maxhost::FormatMessage(selector, argc, argv));
+        Add(hosttest::OutletPrefix(index) + maxhost::FormatMessage(selector, argc, argv));
     }
     void Console(object*, bool isError, char const* text) override
     {
-        std::lock_guard<std::mutex> const guard(lock);
-        lines.push_back(std::string(isError ? "error: " : "post: ") + text);
+        Add(hosttest::ConsoleLine(isError, text));
     }
-    void HostNote(char const* text) override
-    {
-        std::lock_guard<std::mutex> const guard(lock);
-        lines.push_back(std::string("host: ") + text);
-    }
-
-    std::vector<std::string> Take()
-    {
-        std::lock_guard<std::mutex> const guard(lock);
-        std::vector<std::string> taken;
-        taken.swap(lines);
-        return taken;
-    }
-
-    std::mutex lock;
-    std::vector<std::string> lines;
 };
 
 void recordTask(Record* x)

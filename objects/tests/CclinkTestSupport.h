@@ -4,6 +4,8 @@
 // a listener that writes what the host would show as the `maxhost` program does.
 
 #include "HostProtocol.h"
+#include "HostTestSupport.h"
+#include "LibloTestSupport.h"
 #include "maxhost_control.h"
 
 #include <cstdint>
@@ -26,41 +28,29 @@ namespace cclinktest
 // The messages liblo finds in a packet, one line each: two blanks, address, tags, values.
 inline std::vector<std::string> libloDecode(void const* data, std::size_t size)
 {
-    std::vector<std::string> lines;
-    lo_server const server = lo_server_new_with_proto(nullptr, LO_UDP, [](int, char const*, char const*) {});
-    if (server == nullptr)
-        return {"(no liblo server)"};
-    lo_server_add_method(
-        server, nullptr, nullptr,
-        [](char const* path, char const* types, lo_arg** argv, int argc, lo_message, void* user)
-        {
-            std::string line = std::string("  ") + path + " " + types;
-            for (int i = 0; i < argc; ++i)
-            {
-                if (types[i] == 'f')
-                {
-                    float v;
-                    std::memcpy(&v, argv[i], sizeof v);
-                    line += " " + maxhost::FormatFloat(v);
-                }
-            }
-            static_cast<std::vector<std::string>*>(user)->push_back(line);
-            return 0;
-        },
-        &lines);
-    std::vector<char> copy(static_cast<char const*>(data), static_cast<char const*>(data) + size);
-    if (lo_server_dispatch_data(server, copy.data(), copy.size()) != static_cast<int>(copy.size()))
-        lines.push_back("(refused by liblo)");
-    lo_server_free(server);
-    return lines;
+    return hosttest::LibloLines(data, size, "(refused by liblo)",
+                                [](char const* path, char const* types, lo_arg** argv, int argc)
+                                {
+                                    std::string line = std::string("  ") + path + " " + types;
+                                    for (int i = 0; i < argc; ++i)
+                                    {
+                                        if (types[i] == 'f')
+                                        {
+                                            float v;
+                                            std::memcpy(&v, argv[i], sizeof v);
+                                            line += " " + maxhost::FormatFloat(v);
+                                        }
+                                    }
+                                    return line;
+                                });
 }
 
-class Capture : public maxhost::Listener
+class Capture : public hosttest::LineCapture
 {
 public:
     void Outlet(object*, int index, symbol* selector, long argc, atom const* argv) override
     {
-        std::string line = "outlet " + std::to_string(index) + ": ";
+        std::string line = hosttest::OutletPrefix(index);
         std::vector<std::string> decoded;
         if (std::strcmp(selector->s_name, "FullPacket") == 0 && argc == 2)
         {
@@ -82,23 +72,10 @@ public:
     void Console(object* owner, bool isError, char const* text) override
     {
         std::lock_guard<std::mutex> const guard(lock);
-        lines.push_back(std::string(isError ? "error: " : "post: ") + text);
+        lines.push_back(hosttest::ConsoleLine(isError, text));
         owners.push_back(owner);
     }
-    void HostNote(char const* text) override
-    {
-        std::lock_guard<std::mutex> const guard(lock);
-        lines.push_back(std::string("host: ") + text);
-    }
 
-    std::vector<std::string> Take()
-    {
-        std::lock_guard<std::mutex> const guard(lock);
-        std::vector<std::string> taken;
-        taken.swap(lines);
-        owners.clear();
-        return taken;
-    }
     std::vector<object*> TakeOwners()
     {
         std::lock_guard<std::mutex> const guard(lock);
@@ -113,8 +90,8 @@ public:
     }
 
 private:
-    mutable std::mutex lock;
-    std::vector<std::string> lines;
+    void TookLines() override { owners.clear(); }
+
     std::vector<object*> owners;
     bool dumpoutUsed = false;
 };

@@ -1,5 +1,6 @@
 #include "QguiMaxMspOscHelpAndStatus.h"
 
+#include "QguiOscArguments.h"
 #include "QguiRuntime.h"
 #include "osc/QevOscAddress.h"
 
@@ -43,37 +44,6 @@ CommandAddresses const& snapshotAddresses()
     return addresses;
 }
 
-bool getNumber(qev::OscMessage const& message, float& value)
-{
-    if (message.GetNumArguments() != 1 || !message[0].IsNumber())
-        return false;
-    value = static_cast<float>(message[0].GetNumberAsDouble());
-    return true;
-}
-
-// An integer is true only when it is exactly 1, so that 2 does not turn a setting on.
-bool getBoolean(qev::OscMessage const& message, bool& value)
-{
-    if (message.GetNumArguments() != 1)
-        return false;
-    auto const& argument = message[0];
-    switch (argument.GetType())
-    {
-    case 'T':
-    case 'F':
-        value = argument.GetBool();
-        return true;
-    case 'i':
-        value = argument.GetInt32() == 1;
-        return true;
-    case 'h':
-        value = argument.GetInt64() == 1;
-        return true;
-    default:
-        return false;
-    }
-}
-
 void closeWindow(DocumentWindow& window)
 {
     window.setVisible(false);
@@ -104,20 +74,20 @@ bool processWindowCommand(Window& window, CommandAddresses const& addresses, qev
             window.SetVisibleAndToFront();
         return true;
     }
-    float size = 0.0f;
-    if (getNumber(message, size) && message.PatternMatches(addresses.fontSize))
+    double size = 0.0;
+    if (asNumber(message, size) && message.PatternMatches(addresses.fontSize))
     {
         if (auto* panel = window.GetPanel())
-            panel->SetFontSize(size);
+            panel->SetFontSize(static_cast<float>(size));
         return true;
     }
     bool flag = false;
-    if (getBoolean(message, flag) && message.PatternMatches(addresses.floating))
+    if (asBoolean(message, flag) && message.PatternMatches(addresses.floating))
     {
         window.setAlwaysOnTop(flag);
         return true;
     }
-    if (getBoolean(message, flag) && message.PatternMatches(addresses.hidesOnDeactivate))
+    if (asBoolean(message, flag) && message.PatternMatches(addresses.hidesOnDeactivate))
     {
         window.SetHidesOnDeactivate(flag);
         return true;

@@ -27,6 +27,11 @@ void appendPath(XmlElement& parent, char const* d)
     appendChild(parent, "path", {{"d", d}});
 }
 
+void appendPath(XmlElement& parent, String const& d)
+{
+    appendPath(parent, d.GetCString());
+}
+
 void appendBlackPath(XmlElement& parent, char const* d)
 {
     appendChild(parent, "path", {{"d", d}, {"stroke", "black"}, {"stroke-width", "1"}, {"fill", "black"}});
@@ -35,6 +40,11 @@ void appendBlackPath(XmlElement& parent, char const* d)
 void appendStrokedPath(XmlElement& parent, char const* d)
 {
     appendChild(parent, "path", {{"stroke", "#000000"}, {"stroke-width", "1"}, {"d", d}});
+}
+
+void appendStrokedPath(XmlElement& parent, String const& d)
+{
+    appendStrokedPath(parent, d.GetCString());
 }
 
 void appendCircle(XmlElement& parent, char const* cx, char const* cy, char const* r)
@@ -64,6 +74,52 @@ char const* const ringAroundTheCentre =
     "S171.777,103.5,256,103.5z M256,128.5c-70.416,0-127.5,57.084-127.5,127.5"
     "S185.584,383.5,256,383.5S383.5,326.416,383.5,256S326.416,128.5,256,128.5"
     "z";
+
+// A symbol drawn inside ringAroundTheCentre, as the plus, minus and cross buttons are.
+void appendCircledSymbol(XmlElement& svg, char const* symbol)
+{
+    XmlElement* const g = appendChild(svg, "g");
+    appendBlackPath(*g, ringAroundTheCentre);
+    appendBlackPath(*g, symbol);
+}
+
+// Within each size the locked and unlocked pad locks share body and keyhole; only the shackle
+// differs, and its contour leads the body's in the same path.
+void appendPadLock(XmlElement& svg, char const* shackle)
+{
+    appendPath(svg, String(shackle) +
+                        "M128,224H384A32,32,0,0,1,416,256V448A32,32,0,0,1,384,480H128A32,32,0,0,1,96,448"
+                        "V256A32,32,0,0,1,128,224z M144,264A8,8,0,0,0,136,272V432A8,8,0,0,0,144,440"
+                        "H368A8,8,0,0,0,376,432V272A8,8,0,0,0,368,264z");
+    appendPath(svg, "M256,296A32,32,0,0,1,272,355.713V400H240V355.713A32,32,0,0,1,256,296z");
+}
+
+void appendPadLock2(XmlElement& svg, char const* shackle)
+{
+    appendPath(svg, String(shackle) +
+                        "M7,14H25A2,2,0,0,1,27,16V28A2,2,0,0,1,25,30H7A2,2,0,0,1,5,28V16A2,2,0,0,1,7,14z "
+                        "M16,18A2,2,0,0,0,15,21.732V25H17V21.732A2,2,0,0,0,16,18z");
+}
+
+void appendPadLock3(XmlElement& svg, char const* shackle)
+{
+    XmlElement* const g = appendChild(svg, "g");
+    appendStrokedPath(*g, String(shackle) +
+                              "M56,92H144A20,20,0,0,1,164,112V168A20,20,0,0,1,144,188H56A20,20,0,0,1,36,168"
+                              "V112A20,20,0,0,1,56,92z M60,106A10,10,0,0,0,50,116V164A10,10,0,0,0,60,174H140"
+                              "A10,10,0,0,0,150,164V116A10,10,0,0,0,140,106z");
+    appendStrokedPath(*g, "M100,122A12,12,0,0,1,100,146A12,12,0,0,1,100,122z M99,140H101A4,4,0,0,1,105,144"
+                          "V158A4,4,0,0,1,101,162H99A4,4,0,0,1,95,158V144A4,4,0,0,1,99,140z");
+}
+
+// The cloud of the uploading and downloading icons; the arrow's contour follows it in one path.
+void appendCloud(XmlElement& svg, char const* arrow)
+{
+    appendPath(svg,
+               String("M136,400A80,80,0,0,1,128.001,240.401A112,112,0,0,1,348.453,212.037A96,96,0,1,1,376,400"
+                      "z ") +
+                   arrow);
+}
 
 // Lens ring and handle, shared by the zoom icons.
 char const* const zoomMagnifier =
@@ -239,100 +295,70 @@ XmlElement* SvgResources::CreateSvgForMagnifyingGlass()
 XmlElement* SvgResources::CreateSvgForPadLock()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(512, 512));
-    appendPath(*svg, "M160,224V160A96,96,0,0,1,352,160V224H312V160A56,56,0,0,0,200,160V224z "
-                     "M128,224H384A32,32,0,0,1,416,256V448A32,32,0,0,1,384,480H128A32,32,0,0,1,96,448"
-                     "V256A32,32,0,0,1,128,224z M144,264A8,8,0,0,0,136,272V432A8,8,0,0,0,144,440"
-                     "H368A8,8,0,0,0,376,432V272A8,8,0,0,0,368,264z");
-    appendPath(*svg, "M256,296A32,32,0,0,1,272,355.713V400H240V355.713A32,32,0,0,1,256,296z");
+    appendPadLock(*svg, "M160,224V160A96,96,0,0,1,352,160V224H312V160A56,56,0,0,0,200,160V224z ");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForPadUnLock()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(512, 512));
-    appendPath(*svg, "M160,224V112A96,96,0,0,1,352,112V144H312V112A56,56,0,0,0,200,112V224z "
-                     "M128,224H384A32,32,0,0,1,416,256V448A32,32,0,0,1,384,480H128A32,32,0,0,1,96,448"
-                     "V256A32,32,0,0,1,128,224z M144,264A8,8,0,0,0,136,272V432A8,8,0,0,0,144,440"
-                     "H368A8,8,0,0,0,376,432V272A8,8,0,0,0,368,264z");
-    appendPath(*svg, "M256,296A32,32,0,0,1,272,355.713V400H240V355.713A32,32,0,0,1,256,296z");
+    appendPadLock(*svg, "M160,224V112A96,96,0,0,1,352,112V144H312V112A56,56,0,0,0,200,112V224z ");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForPadLock2()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(32, 32));
-    appendPath(*svg, "M9,14V10A7,7,0,0,1,23,10V14H20V10A4,4,0,0,0,12,10V14z M7,14H25A2,2,0,0,1,27,16"
-                     "V28A2,2,0,0,1,25,30H7A2,2,0,0,1,5,28V16A2,2,0,0,1,7,14z M16,18A2,2,0,0,0,15,21.732"
-                     "V25H17V21.732A2,2,0,0,0,16,18z");
+    appendPadLock2(*svg, "M9,14V10A7,7,0,0,1,23,10V14H20V10A4,4,0,0,0,12,10V14z ");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForPadUnLock2()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(32, 32));
-    appendPath(*svg, "M9,14V7A7,7,0,0,1,23,7V9H20V7A4,4,0,0,0,12,7V14z M7,14H25A2,2,0,0,1,27,16"
-                     "V28A2,2,0,0,1,25,30H7A2,2,0,0,1,5,28V16A2,2,0,0,1,7,14z M16,18A2,2,0,0,0,15,21.732"
-                     "V25H17V21.732A2,2,0,0,0,16,18z");
+    appendPadLock2(*svg, "M9,14V7A7,7,0,0,1,23,7V9H20V7A4,4,0,0,0,12,7V14z ");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForPadLock3()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(200, 200));
-    XmlElement* const g = appendChild(*svg, "g");
-    appendStrokedPath(*g, "M58,92V60A42,42,0,0,1,142,60V92H128V60A28,28,0,0,0,72,60V92z M56,92H144"
-                          "A20,20,0,0,1,164,112V168A20,20,0,0,1,144,188H56A20,20,0,0,1,36,168V112"
-                          "A20,20,0,0,1,56,92z M60,106A10,10,0,0,0,50,116V164A10,10,0,0,0,60,174H140"
-                          "A10,10,0,0,0,150,164V116A10,10,0,0,0,140,106z");
-    appendStrokedPath(*g, "M100,122A12,12,0,0,1,100,146A12,12,0,0,1,100,122z M99,140H101A4,4,0,0,1,105,144"
-                          "V158A4,4,0,0,1,101,162H99A4,4,0,0,1,95,158V144A4,4,0,0,1,99,140z");
+    appendPadLock3(*svg, "M58,92V60A42,42,0,0,1,142,60V92H128V60A28,28,0,0,0,72,60V92z ");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForPadUnLock3()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(200, 200));
-    XmlElement* const g = appendChild(*svg, "g");
-    appendStrokedPath(*g, "M58,92V44A42,42,0,0,1,142,44V60H128V44A28,28,0,0,0,72,44V92z M56,92H144"
-                          "A20,20,0,0,1,164,112V168A20,20,0,0,1,144,188H56A20,20,0,0,1,36,168V112"
-                          "A20,20,0,0,1,56,92z M60,106A10,10,0,0,0,50,116V164A10,10,0,0,0,60,174H140"
-                          "A10,10,0,0,0,150,164V116A10,10,0,0,0,140,106z");
-    appendStrokedPath(*g, "M100,122A12,12,0,0,1,100,146A12,12,0,0,1,100,122z M99,140H101A4,4,0,0,1,105,144"
-                          "V158A4,4,0,0,1,101,162H99A4,4,0,0,1,95,158V144A4,4,0,0,1,99,140z");
+    appendPadLock3(*svg, "M58,92V44A42,42,0,0,1,142,44V60H128V44A28,28,0,0,0,72,44V92z ");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForPlusButton()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(512, 512));
-    XmlElement* const g = appendChild(*svg, "g");
-    appendBlackPath(*g, ringAroundTheCentre);
-    appendBlackPath(*g, "M243.5,243.5V182A12.5,12.5,0,0,1,268.5,182V243.5H330A12.5,12.5,0,0,1,330,268.5"
-                        "H268.5V330A12.5,12.5,0,0,1,243.5,330V268.5H182A12.5,12.5,0,0,1,182,243.5"
-                        "z");
+    appendCircledSymbol(*svg, "M243.5,243.5V182A12.5,12.5,0,0,1,268.5,182V243.5H330A12.5,12.5,0,0,1,330,268.5"
+                              "H268.5V330A12.5,12.5,0,0,1,243.5,330V268.5H182A12.5,12.5,0,0,1,182,243.5"
+                              "z");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForMinusButton()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(512, 512));
-    XmlElement* const g = appendChild(*svg, "g");
-    appendBlackPath(*g, ringAroundTheCentre);
-    appendBlackPath(*g, "M329.497,268.5H182.505c-6.903,0-12.5-5.597-12.5-12.5s5.597-12.5,12.5-12.5"
-                        "h146.992c6.903,0,12.5,5.597,12.5,12.5S336.4,268.5,329.497,268.5z");
+    appendCircledSymbol(*svg, "M329.497,268.5H182.505c-6.903,0-12.5-5.597-12.5-12.5s5.597-12.5,12.5-12.5"
+                              "h146.992c6.903,0,12.5,5.597,12.5,12.5S336.4,268.5,329.497,268.5z");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForCrossButton()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(512, 512));
-    XmlElement* const g = appendChild(*svg, "g");
-    appendBlackPath(*g, ringAroundTheCentre);
-    appendBlackPath(
-        *g, "M256,238.322L299.487,194.835A12.5,12.5,0,0,1,317.165,212.513L273.678,256"
-            "L317.165,299.487A12.5,12.5,0,0,1,299.487,317.165L256,273.678L212.513,317.165"
-            "A12.5,12.5,0,0,1,194.835,299.487L238.322,256L194.835,212.513A12.5,12.5,0,0,1,212.513,194.835"
-            "z");
+    appendCircledSymbol(
+        *svg, "M256,238.322L299.487,194.835A12.5,12.5,0,0,1,317.165,212.513L273.678,256"
+              "L317.165,299.487A12.5,12.5,0,0,1,299.487,317.165L256,273.678L212.513,317.165"
+              "A12.5,12.5,0,0,1,194.835,299.487L238.322,256L194.835,212.513A12.5,12.5,0,0,1,212.513,194.835"
+              "z");
     return svg.release();
 }
 
@@ -353,16 +379,14 @@ XmlElement* SvgResources::CreateSvgForCautionButton()
 XmlElement* SvgResources::CreateSvgForCloudUploading()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(512, 512));
-    appendPath(*svg, "M136,400A80,80,0,0,1,128.001,240.401A112,112,0,0,1,348.453,212.037A96,96,0,1,1,376,400"
-                     "z M256,212L196,300L236,300L236,380L276,380L276,300L316,300z");
+    appendCloud(*svg, "M256,212L196,300L236,300L236,380L276,380L276,300L316,300z");
     return svg.release();
 }
 
 XmlElement* SvgResources::CreateSvgForCloudDownloading()
 {
     std::unique_ptr<XmlElement> svg(getDefaultSvgHeader(512, 512));
-    appendPath(*svg, "M136,400A80,80,0,0,1,128.001,240.401A112,112,0,0,1,348.453,212.037A96,96,0,1,1,376,400"
-                     "z M236,212L236,300L196,300L256,388L316,300L276,300L276,212z");
+    appendCloud(*svg, "M236,212L236,300L196,300L256,388L316,300L276,300L276,212z");
     return svg.release();
 }
 

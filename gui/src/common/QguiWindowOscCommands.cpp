@@ -1,4 +1,5 @@
 #include "QguiMaxMspWindowManager.h"
+#include "QguiOscArguments.h"
 #include "QguiRuntime.h"
 #include "QguiStrings.h"
 #include "osc/QevCommonPatterns.h"
@@ -14,50 +15,6 @@ namespace
 {
 
 using qev::CommonPatterns;
-
-bool hasNoArgument(qev::OscMessage const& message)
-{
-    return message.GetNumArguments() == 0;
-}
-
-bool asString(qev::OscMessage const& message, qev::String& value)
-{
-    if (message.GetNumArguments() != 1 || message[0].GetType() != 's')
-        return false;
-    value = message[0].GetString();
-    return true;
-}
-
-bool asNumber(qev::OscMessage const& message, double& value)
-{
-    if (message.GetNumArguments() != 1 || !message[0].IsNumber())
-        return false;
-    value = message[0].GetNumberAsDouble();
-    return true;
-}
-
-// A float is never a boolean, and of the integers only 1 is true.
-bool asBoolean(qev::OscMessage const& message, bool& value)
-{
-    if (message.GetNumArguments() != 1)
-        return false;
-    auto const& argument = message[0];
-    switch (argument.GetType())
-    {
-    case 'T':
-    case 'F':
-        value = argument.GetBool();
-        return true;
-    case 'i':
-        value = argument.GetInt32() == 1;
-        return true;
-    case 'h':
-        value = argument.GetInt64() == 1;
-        return true;
-    default:
-        return false;
-    }
-}
 
 // Truncated toward zero and held within 2^24 either way, NaN read as 0: the framework adds and
 // scales these pixel values as ints, and larger ones would overflow there.

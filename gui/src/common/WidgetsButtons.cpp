@@ -28,30 +28,13 @@ juce::Path makeOutline(juce::Button const& button, float width, float height)
 }
 
 // Shared by both looks: the outline and the shape differ only in how the base colour is chosen.
-template <typename Draw> void drawBackground(juce::Button& button, juce::Colour base, Draw const& draw)
+void drawBackground(juce::Graphics& g, juce::Button& button, juce::Colour base)
 {
     auto const width = static_cast<float>(button.getWidth()) - 1.0f;
     auto const height = static_cast<float>(button.getHeight()) - 1.0f;
     if (width <= 0.0f || height <= 0.0f)
         return;
-    draw(makeOutline(button, width, height), base, height);
-}
-
-void drawShape(juce::Graphics& g, juce::Path const& outline, juce::Colour baseColour, float height)
-{
-    auto const brightness = baseColour.getBrightness();
-    auto const alpha = baseColour.getFloatAlpha();
-
-    g.setGradientFill(juce::ColourGradient(baseColour.brighter(0.2f), 0.0f, 0.0f, baseColour.darker(0.25f),
-                                           0.0f, height, false));
-    g.fillPath(outline);
-
-    g.setColour(juce::Colours::white.withAlpha(brightness * (brightness * (alpha * 0.4f))));
-    g.strokePath(outline, juce::PathStrokeType(1.0f),
-                 juce::AffineTransform::translation(0.0f, 1.0f).scaled(1.0f, (height - 1.6f) / height));
-
-    g.setColour(juce::Colours::black.withAlpha(alpha * 0.8f));
-    g.strokePath(outline, juce::PathStrokeType(1.0f));
+    TextButtonLookAndFeel::drawButtonShape(g, makeOutline(button, width, height), base, height);
 }
 
 // Both buttons start alike; only whether clicks toggle and the normal background differ.
@@ -75,7 +58,36 @@ void setUp(ButtonType& button, juce::LookAndFeel& lookAndFeel, bool clickingTogg
 
 // ---------------------------------------------------------------------------------------------
 
-PushButton::LookAndFeel::LookAndFeel() : font(qgui::GetFont("Arial", "bold", 12.0f)) {}
+TextButtonLookAndFeel::TextButtonLookAndFeel(juce::Font const& initialFont) : font(initialFont) {}
+
+TextButtonLookAndFeel::~TextButtonLookAndFeel() = default;
+
+juce::Font TextButtonLookAndFeel::getTextButtonFont(juce::TextButton&, int)
+{
+    return font;
+}
+
+void TextButtonLookAndFeel::drawButtonShape(juce::Graphics& g, juce::Path const& outline,
+                                            juce::Colour baseColour, float height)
+{
+    auto const brightness = baseColour.getBrightness();
+    auto const alpha = baseColour.getFloatAlpha();
+
+    g.setGradientFill(juce::ColourGradient(baseColour.brighter(0.2f), 0.0f, 0.0f, baseColour.darker(0.25f),
+                                           0.0f, height, false));
+    g.fillPath(outline);
+
+    g.setColour(juce::Colours::white.withAlpha(brightness * (brightness * (alpha * 0.4f))));
+    g.strokePath(outline, juce::PathStrokeType(1.0f),
+                 juce::AffineTransform::translation(0.0f, 1.0f).scaled(1.0f, (height - 1.6f) / height));
+
+    g.setColour(juce::Colours::black.withAlpha(alpha * 0.8f));
+    g.strokePath(outline, juce::PathStrokeType(1.0f));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+PushButton::LookAndFeel::LookAndFeel() : TextButtonLookAndFeel(qgui::GetFont("Arial", "bold", 12.0f)) {}
 
 PushButton::LookAndFeel::~LookAndFeel() = default;
 
@@ -88,20 +100,7 @@ void PushButton::LookAndFeel::drawButtonBackground(juce::Graphics& g, juce::Butt
         base = button.findColour(juce::TextButton::buttonOnColourId, false).brighter(0.3f);
     else if (isMouseOverButton)
         base = base.brighter(0.3f);
-    drawBackground(button, base,
-                   [&g](juce::Path const& outline, juce::Colour colour, float height)
-                   { drawButtonShape(g, outline, colour, height); });
-}
-
-juce::Font PushButton::LookAndFeel::getTextButtonFont(juce::TextButton&, int)
-{
-    return font;
-}
-
-void PushButton::LookAndFeel::drawButtonShape(juce::Graphics& g, juce::Path const& outline,
-                                              juce::Colour baseColour, float height)
-{
-    drawShape(g, outline, baseColour, height);
+    drawBackground(g, button, base);
 }
 
 PushButton::PushButton(qev::String const& text) : juce::TextButton(buttonComponentName)
@@ -127,7 +126,10 @@ void PushButton::SetTooltip(qev::String const& tooltip)
 
 // ---------------------------------------------------------------------------------------------
 
-ToggleTextButton::LookAndFeel::LookAndFeel() : font("Arial", 12.0f, juce::Font::bold) {}
+ToggleTextButton::LookAndFeel::LookAndFeel()
+    : TextButtonLookAndFeel(juce::Font("Arial", 12.0f, juce::Font::bold))
+{
+}
 
 ToggleTextButton::LookAndFeel::~LookAndFeel() = default;
 
@@ -140,20 +142,7 @@ void ToggleTextButton::LookAndFeel::drawButtonBackground(juce::Graphics& g, juce
         base = base.brighter(0.3f);
     if (isButtonDown)
         base = base.contrasting(0.2f);
-    drawBackground(button, base,
-                   [&g](juce::Path const& outline, juce::Colour colour, float height)
-                   { drawButtonShape(g, outline, colour, height); });
-}
-
-juce::Font ToggleTextButton::LookAndFeel::getTextButtonFont(juce::TextButton&, int)
-{
-    return font;
-}
-
-void ToggleTextButton::LookAndFeel::drawButtonShape(juce::Graphics& g, juce::Path const& outline,
-                                                    juce::Colour baseColour, float height)
-{
-    drawShape(g, outline, baseColour, height);
+    drawBackground(g, button, base);
 }
 
 ToggleTextButton::ToggleTextButton(qev::String const& text) : juce::TextButton(buttonComponentName)

@@ -7,12 +7,30 @@
 namespace widgets
 {
 
+// What the looks of both text buttons have in common; they differ only in their default font and
+// in how hovering and pressing shade the background.
+class TextButtonLookAndFeel : public juce::LookAndFeel_V3
+{
+public:
+    explicit TextButtonLookAndFeel(juce::Font const& initialFont);
+    ~TextButtonLookAndFeel() override;
+
+    // The stored font whatever the button's height.
+    juce::Font getTextButtonFont(juce::TextButton& button, int buttonHeight) override;
+
+    // Fills the outline with a vertical gradient, then strokes a highlight and a dark edge.
+    static void drawButtonShape(juce::Graphics& g, juce::Path const& outline, juce::Colour baseColour,
+                                float height);
+
+    juce::Font font;
+};
+
 // A momentary text button: clicking never toggles it. It owns its look-and-feel, so a colour or
 // font changed on one button never reaches another.
 class PushButton : public juce::TextButton
 {
 public:
-    class LookAndFeel : public juce::LookAndFeel_V3
+    class LookAndFeel : public TextButtonLookAndFeel
     {
     public:
         LookAndFeel();
@@ -21,14 +39,6 @@ public:
         void drawButtonBackground(juce::Graphics& g, juce::Button& button,
                                   juce::Colour const& backgroundColour, bool isMouseOverButton,
                                   bool isButtonDown) override;
-        // The stored font whatever the button's height.
-        juce::Font getTextButtonFont(juce::TextButton& button, int buttonHeight) override;
-
-        // Fills the outline with a vertical gradient, then strokes a highlight and a dark edge.
-        static void drawButtonShape(juce::Graphics& g, juce::Path const& outline, juce::Colour baseColour,
-                                    float height);
-
-        juce::Font font;
     };
 
     explicit PushButton(qev::String const& text);
@@ -49,7 +59,7 @@ private:
 class ToggleTextButton : public juce::TextButton
 {
 public:
-    class LookAndFeel : public juce::LookAndFeel_V3
+    class LookAndFeel : public TextButtonLookAndFeel
     {
     public:
         LookAndFeel();
@@ -58,12 +68,6 @@ public:
         void drawButtonBackground(juce::Graphics& g, juce::Button& button,
                                   juce::Colour const& backgroundColour, bool isMouseOverButton,
                                   bool isButtonDown) override;
-        juce::Font getTextButtonFont(juce::TextButton& button, int buttonHeight) override;
-
-        static void drawButtonShape(juce::Graphics& g, juce::Path const& outline, juce::Colour baseColour,
-                                    float height);
-
-        juce::Font font;
     };
 
     explicit ToggleTextButton(qev::String const& text);
