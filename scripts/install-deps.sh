@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make ninja-build ccache clang clang-format
+  cmake g++ make ninja-build ccache clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev locales
   liblo-dev liboscpack-dev liblo-tools libpugixml-dev
   juce-modules-source xvfb xauth fonts-liberation pkg-config libfreetype-dev libfontconfig-dev
