@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <cmath>
 
 namespace
 {
@@ -149,6 +150,9 @@ TEST(SliderTest, SetValueNotifiesOnlyWhenAsked)
 
     box.SetValue(7.0, true);
     EXPECT_EQ(1, listener.calls) << "an unchanged value calls no one";
+    box.SetValue(std::nan(""), true);
+    EXPECT_EQ(7.0, box.getValue()) << "a NaN never settles in the framework's slider";
+    EXPECT_EQ(1, listener.calls);
 
     // Text typed into the box reaches the slider.
     textBoxOf(box)->setText("99", juce::sendNotificationSync);

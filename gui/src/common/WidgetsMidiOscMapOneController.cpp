@@ -4,6 +4,7 @@
 #include "common/QguiFunctions.h"
 #include "common/QguiStrings.h"
 #include "common/WidgetsMidiOscMapControllers.h"
+#include "midi/QevMidiOscConversion.h"
 #include "osc/QevOscAddress.h"
 
 #include <cmath>
@@ -157,7 +158,7 @@ void MidiOscMapOneController::Set(qev::MidiOscMap::Entry const& entry, bool noti
         patternEditor.SetText(entry.address.GetText(), notify);
     minimumBox.SetValue(entry.minimum, notify);
     maximumBox.SetValue(entry.maximum, notify);
-    currentMidiBox.SetValue(truncated(entry.currentMidi), notify);
+    currentMidiBox.SetValue(qev::MidiOscConversion::TruncateToInt(entry.currentMidi), notify);
     currentOscBox.SetValue(entry.currentOsc, notify);
     exponentBox.SetValue(entry.exponent, notify);
 }
