@@ -96,7 +96,7 @@ TEST_F(MidiOscMapComponentTest, NewPanelHoldsTheDefaultEntryInOneRow)
     EXPECT_EQ("/foo", shown.GetPatternEditor().GetText().GetStdString());
     EXPECT_EQ(0.0, shown.GetMinimumBox().getValue());
     EXPECT_EQ(1.0, shown.GetMaximumBox().getValue());
-    EXPECT_EQ(1.00001f, static_cast<float>(shown.GetExponentBox().getValue()));
+    EXPECT_EQ(1.0, shown.GetExponentBox().getValue());
     EXPECT_EQ(0.0, midiShown(0));
     EXPECT_NEAR(0.0, shown.GetCurrentOscBox().getValue(), 0.0005);
     EXPECT_EQ(0xFFEDF3FEu, shown.GetBackgroundColour().getARGB());

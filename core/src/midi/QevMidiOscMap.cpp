@@ -72,10 +72,17 @@ void MidiOscMap::addEntry(Entry const& entry)
         if (existing->channel == entry.channel && existing->controller == entry.controller)
         {
             *existing = entry;
+            existing->serial = ++lastSerial;
             return;
         }
     }
+    append(entry);
+}
+
+void MidiOscMap::append(Entry const& entry)
+{
     std::unique_ptr<Entry> added(new Entry(entry));
+    added->serial = ++lastSerial;
     entries.PushBack(added.get());
     added.release();
 }

@@ -42,6 +42,10 @@ public:
         float exponent = 1.0f; // curve; 1 is a straight line
         float currentMidi = 0.0f;
         float currentOsc = 0.0f;
+        // Tells an entry from the one that replaces it: the table gives every entry it stores
+        // anew (added, overwritten, loaded) a serial of its own, and edits keep it. 0 outside a
+        // table; never saved.
+        std::uint64_t serial = 0;
 
         // A new "mapping" element, owned by the caller, holding the eight fields as attributes.
         XmlElement* GetXmlRepresentation() const;
@@ -135,7 +139,11 @@ private:
     void processEditedEntry(Entry const& entry);
     void reportWhileMidiLearn(MidiMessage const& message);
 
+    // Stores the entry at the end of the table under a new serial.
+    void append(Entry const& entry);
+
     OwnedVector<Entry> entries;
+    std::uint64_t lastSerial = 0;
     MidiMessage lastMessage;
     Vector<Listener*> listeners;
     bool midiLearn = false;

@@ -88,9 +88,7 @@ bool MidiOscMap::LoadFromXml(File const& file)
         // Stray text between the elements is not a mapping.
         if (child->IsTextElement())
             continue;
-        std::unique_ptr<Entry> entry(new Entry(Entry::CreateFromXmlRepresentation(*child)));
-        entries.PushBack(entry.get());
-        entry.release();
+        append(Entry::CreateFromXmlRepresentation(*child));
     }
     return true;
 }
