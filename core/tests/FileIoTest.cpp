@@ -26,7 +26,10 @@ namespace
 class FileIo : public qevtest::FolderTest
 {
 protected:
-    FileIo() : FolderTest("fileio") {}
+    FileIo() : FolderTest("fileio"), dataHome("XDG_DATA_HOME", pathOf("share").c_str()) {}
+
+    // Replaced files go to this trash, never to the user's.
+    qevtest::ScopedEnvironment const dataHome;
 };
 
 } // namespace
@@ -200,7 +203,8 @@ TEST_F(FileIo, BinaryFilesRoundTripAndHonourThePolicy)
     EXPECT_EQ(get("old"), "old");
     EXPECT_TRUE(BinaryFile::WriteData("new", 3, fileOf("old"), Overwrite::Replace));
     EXPECT_EQ(get("old"), "new");
-    EXPECT_EQ(listing(), (std::vector<std::string>{"empty", "old", "sub"}));
+    EXPECT_EQ(get("share/Trash/files/old"), "old");
+    EXPECT_EQ(listing(), (std::vector<std::string>{"empty", "old", "share", "sub"}));
 }
 
 TEST_F(FileIo, SaveCutShortLeavesTheTargetAlone)

@@ -117,7 +117,7 @@ TEST_F(FileTest, Normalisation)
         {"/", "/"},
         {"/tmp///", "/tmp"},
         {"", ""},
-        {" \t ", ""},
+        {" \t ", w},
         {"notes.txt", w + "/notes.txt"},
         {"./a/./b", w + "/a/./b"},
         {".//a", w + "/a"},
@@ -125,7 +125,8 @@ TEST_F(FileTest, Normalisation)
         {"a/../b", w + "/a/../b"},
         {"../../../../../../../../../../x", "/x"},
         {"~qev-no-such-user-x/a/", "~qev-no-such-user-x/a"},
-        {"~root", rootHome.empty() ? "~root" : fs::path(rootHome).string()},
+        {"~root", "~root"},
+        {"~root/a", rootHome.empty() ? "~root/a" : (fs::path(rootHome) / "a").string()},
     };
     for (auto const& c : cases)
         EXPECT_EQ(text(File::parseAbsolutePath(String(c.input))), c.expected) << '"' << c.input << '"';

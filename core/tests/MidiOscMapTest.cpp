@@ -154,6 +154,13 @@ TEST_F(MidiOscMapTest, MidiToOsc)
         EXPECT_EQ(g7(midiToOsc(c.v, 0, 1, 0.5f)), c.eHalf) << c.v;
     }
     EXPECT_EQ(bits(midiToOsc(64, 0, 1, 1)), bits(0.50393700599670410f));
+    // Exact curve values: 7 and 5 take the detour through 122 and 5, 35 the step (p x 127) / 127.
+    // clang-format off
+    struct { int v; float exponent, expected; } const curve[] = {
+        {7, 2, 0.00303800567f}, {35, 2, 0.0759501383f}, {5, 0.5f, 0.19841896f}, {35, 0.5f, 0.524967253f}};
+    // clang-format on
+    for (auto const& c : curve)
+        EXPECT_EQ(bits(midiToOsc(c.v, 0, 1, c.exponent)), bits(c.expected)) << c.v << " " << c.exponent;
     for (float exponent : {0.0001f, 0.3f, 1.0f, 2.0f, 7.5f})
     {
         EXPECT_EQ(bits(midiToOsc(0, -3.5f, 9, exponent)), bits(-3.5f)) << exponent;
@@ -371,6 +378,9 @@ TEST_F(MidiOscMapTest, EditEntryReprocessesOnlyWhenSomethingChanged)
     map.EditEntry(0, 1, 7, OscAddress("/a"), 0, 10, 1);
     EXPECT_EQ(recorder.events, Events{"osc /a 5.03937"});
     EXPECT_EQ(bytes(map.GetLastMessage()), " B0 07 40");
+    recorder.events.clear();
+    map.EditEntry(0, 1, 7, OscAddress("/a"), 0, 10, 2); // the exponent alone
+    EXPECT_EQ(recorder.events, Events{"osc /a 2.539525"});
 
     map.EditEntry(0, 1, 7, OscAddress("/a"), 0, 10, 0, 200);
     EXPECT_EQ(map.GetEntry(0).exponent, 0.0f);

@@ -285,6 +285,20 @@ TEST_F(OscInterfaceTest, PresetCommandsPickSaveBeforeLoad)
     }
     EXPECT_TRUE(std::filesystem::is_directory(presets));
 
+    // Every alias does its command.
+    object.state = bundleOf({"/ok 1"});
+    for (std::string const name : {"export", "save", "store"})
+    {
+        EXPECT_TRUE(common(("/preset/" + name + " \"" + name + "\"").c_str())) << name;
+        EXPECT_EQ(qevtest::readBytes(presets / (name + ".txt")), "/ok 1") << name;
+    }
+    for (std::string const name : {"load", "import", "recall"})
+    {
+        object.received.clear();
+        EXPECT_TRUE(common(("/preset/" + name + " \"" + (presets / "store.txt").string() + "\"").c_str()));
+        EXPECT_EQ(object.received, (std::vector<Received>{{"/ok 1", 7}})) << name;
+    }
+
     for (char const* text : {"/preset/save \"\"", "/preset/load \"  \""})
         EXPECT_THROW(common(text), qev::Exception) << text;
 }

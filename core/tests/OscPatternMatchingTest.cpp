@@ -331,6 +331,7 @@ TEST(OscPatternMatchingTest, NumericRules)
         {"{1,a}", "1", true},
         {"{1,a}", "5", false},
         {"3", "[1-4]", true},
+        {"3", "[1-3]", true},
         {"5", "[1-4]", false},
         {"1?", "7", true},
         {"1?", "123", true},

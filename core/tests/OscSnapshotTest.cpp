@@ -112,6 +112,10 @@ TEST(OscSnapshot, StoreTitleRecallRemove)
     EXPECT_TRUE(manager.RemoveSnapshot(0));
     EXPECT_EQ(titles(manager), (std::vector<std::string>{"second", "third"}));
     EXPECT_TRUE(manager.GetSnapshotContent(0).IsEmpty());
+    manager.AddNewSnapshot();
+    manager.SetSnapshotTitle(2, String("fourth"));
+    EXPECT_TRUE(manager.RemoveSnapshot(1));
+    EXPECT_EQ(titles(manager), (std::vector<std::string>{"second", "fourth"}));
 }
 
 TEST(OscSnapshot, BadIndicesFailuresAndSelfChangesLeaveSnapshotsSound)

@@ -135,6 +135,8 @@ TEST(XmlWriter, WrapsAttributesPastTheLineLengthUnderTheFirstOne)
               "  <mapping midichannel=\"1\" midicontroller=\"7\" pattern=\"/track/1/gain\" minrange=\"0\"\r\n"
               "           maxrange=\"1\" exponent=\"1\" currentmidi=\"0\" currentosc=\"0\"/>\r\n"
               "</trov5.cclink>\r\n");
+    // Only more than the length wraps: 59 bytes on a line of 59 do not.
+    EXPECT_EQ(document(*root, false, "", 59), document(*root, false));
     // On one line nothing wraps.
     EXPECT_EQ(document(*root, true, "", 0).find("\r\n"), std::string::npos);
 }

@@ -238,6 +238,14 @@ void HostProgram::directive(ParsedLine const& line)
         else
             HostNote(("no attribute " + args[0].text).c_str());
     }
+    else if (name == "echo")
+    {
+        // A marker: whoever drives the program knows that every line before it has been done.
+        std::string text;
+        for (Token const& t : args)
+            text += (text.empty() ? "" : " ") + t.text;
+        print("echo: " + text);
+    }
     else if (name == "new")
     {
         std::vector<atom> atoms = ToAtoms(args, 0);

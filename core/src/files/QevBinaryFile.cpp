@@ -24,12 +24,9 @@ MemoryBlock BinaryFile::ReadData(File const& file)
 bool BinaryFile::WriteData(char const* bytes, unsigned long count, File const& file,
                            Overwrite const& overwrite)
 {
-    // Refusals and folders throw here. A file that may be replaced is not moved away first: the
-    // final rename replaces it, so a failed save leaves it in place.
-    if (overwrite != Overwrite::Replace || file.IsDirectory())
-        file.OverwriteIfNeeded(overwrite);
     TemporaryFile const temporary(file, 0);
-    return temporary.WriteAndReplaceTarget(bytes, count);
+    temporary.RefuseEarly(overwrite);
+    return temporary.Write(bytes, count) && temporary.ReplaceTarget(overwrite);
 }
 
 bool BinaryFile::WriteData(MemoryOutputStream const& stream, File const& file, Overwrite const& overwrite)

@@ -115,12 +115,11 @@ String File::parseAbsolutePath(String const& text)
     trimmed.RemoveLeadingAndTrailingSpaces();
     trimmed.Replace(String("\\ "), String(" "));
     std::string path = trimmed.GetStdString();
-    if (path.empty())
-        return String();
 
-    if (path[0] != '~')
+    // A text of blanks only is a relative path like any other: it names the working folder.
+    if (path.empty() || path[0] != '~')
     {
-        if (path[0] != '/')
+        if (path.empty() || path[0] != '/')
         {
             std::string const folder = workingFolder();
             if (folder.empty())
@@ -137,14 +136,15 @@ String File::parseAbsolutePath(String const& text)
     }
     else
     {
+        // The user name ends at the first "/"; without one it is empty and names no one, so
+        // "~name" stays as it is.
         std::size_t const slash = path.find('/', 1);
-        std::string const user = path.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
         std::string home;
-        if (homeOfUser(user, home))
+        if (slash != std::string::npos && homeOfUser(path.substr(1, slash - 1), home))
         {
             if (home.empty() || home.back() != '/')
                 home += '/';
-            path = home + (slash == std::string::npos ? std::string() : path.substr(slash + 1));
+            path = home + path.substr(slash + 1);
         }
     }
 

@@ -59,11 +59,12 @@ public:
     String const& GetFullPathName() const noexcept { return fullPath; }
     bool IsEmpty() const noexcept { return fullPath.IsEmpty(); }
 
-    // Trims whitespace, turns "\ " into a space, expands a leading "~" or "~user", makes a
+    // Trims whitespace, turns "\ " into a space, expands a leading "~" or "~user/", makes a
     // relative text absolute against the working folder (only its leading "./" and "../" are
-    // resolved) and drops trailing slashes. Empty or blank text, a relative text while the
-    // working folder cannot be read, and "~/..." while the home folder is unknown give the
-    // empty path. "~name" of an unknown user stays as it is.
+    // resolved) and drops trailing slashes. Blank text is relative: it gives the working folder.
+    // Empty text, a relative text while the working folder cannot be read, and "~/..." while the
+    // home folder is unknown give the empty path. "~name/..." of an unknown user, and "~name"
+    // without a slash, stay as they are.
     static String parseAbsolutePath(String const& text);
 
     static File const& NonExistent();

@@ -37,10 +37,15 @@ int openRetrying(char const* path, int flags, mode_t mode) noexcept
 } // namespace
 
 //==============================================================================================
-int FileHandle::OpenFileForReading(File const& file)
+int FileHandle::TryOpenFileForReading(File const& file) noexcept
 {
     // O_NONBLOCK: opening a FIFO would otherwise wait for a writer forever. Regular files ignore it.
-    int const handle = openRetrying(file.GetFullPathName().GetCString(), O_RDONLY | O_NONBLOCK, 0644);
+    return openRetrying(file.GetFullPathName().GetCString(), O_RDONLY | O_NONBLOCK, 0644);
+}
+
+int FileHandle::OpenFileForReading(File const& file)
+{
+    int const handle = TryOpenFileForReading(file);
     if (handle < 0)
         throwCannotOpen(file, 73, 78);
     return handle;

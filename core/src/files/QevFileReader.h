@@ -21,6 +21,9 @@ public:
     // Read-only. Never blocks on a FIFO or device waiting for a writer. Throws qev::Exception
     // "Could not open file ... Unsupported format?" when the file cannot be opened.
     static int OpenFileForReading(File const& file);
+    // The same without an exception (and so without a log entry): invalid when the file cannot be
+    // opened.
+    static int TryOpenFileForReading(File const& file) noexcept;
     // An existing file is opened read-write with the descriptor at its end, so that writing
     // appends; otherwise the file is created exclusively (a file or link appearing meanwhile
     // makes the open fail rather than be written through). Nothing is ever truncated.

@@ -65,19 +65,33 @@ bool TemporaryFile::DeleteTemporaryFile() const
     return false;
 }
 
+bool TemporaryFile::Write(void const* data, unsigned long size) const
+{
+    // Created afresh: a file that appeared under this name since is never appended to. When the
+    // open throws, nothing of ours is on disk.
+    FileWriter writer(temporaryFile, FileWriter::Mode::createNew);
+    bool const written = writer.Write(data, size);
+    return writer.Close() && written;
+}
+
 bool TemporaryFile::WriteAndReplaceTarget(void const* data, unsigned long size) const
 {
-    bool written;
-    {
-        // Created afresh: a file that appeared under this name since is never appended to.
-        // When the open throws, nothing of ours is on disk.
-        FileWriter writer(temporaryFile, FileWriter::Mode::createNew);
-        written = writer.Write(data, size) && writer.Close();
-    }
-    if (written && OverwriteTargetFileWithTemporary())
+    if (Write(data, size) && OverwriteTargetFileWithTemporary())
         return true;
     DeleteTemporaryFile();
     return false;
+}
+
+void TemporaryFile::RefuseEarly(Overwrite const& overwrite) const
+{
+    // A file that may be replaced stays where it is until the new one is complete.
+    if (overwrite != Overwrite::Replace || !targetFile.ExistsAsFile())
+        targetFile.OverwriteIfNeeded(overwrite);
+}
+
+bool TemporaryFile::ReplaceTarget(Overwrite const& overwrite) const
+{
+    return targetFile.OverwriteIfNeeded(overwrite) && OverwriteTargetFileWithTemporary();
 }
 
 bool TemporaryFile::WriteAndReplaceTarget(MemoryOutputStream const& stream) const

@@ -45,6 +45,18 @@ public:
     bool WriteAndReplaceTarget(void const* data, unsigned long size) const;
     bool WriteAndReplaceTarget(MemoryOutputStream const& stream) const;
 
+    // A save under an overwrite policy, in the order that never gives up the old file before the
+    // new one is complete:
+    // - RefuseEarly throws what File::OverwriteIfNeeded refuses (a folder at the target, or a
+    //   file the policy keeps) before anything is written;
+    // - Write puts the bytes into the temporary file, created afresh, and checks every byte and
+    //   the close (throws when the file cannot be created);
+    // - ReplaceTarget sends the old file to the trash, then moves the temporary file over the
+    //   target in one rename.
+    void RefuseEarly(Overwrite const& overwrite) const;
+    bool Write(void const* data, unsigned long size) const;
+    bool ReplaceTarget(Overwrite const& overwrite) const;
+
 private:
     File temporaryFile;
     File targetFile;

@@ -52,13 +52,10 @@ bool TextFileReader::Open(File const& fileToRead)
     file = fileToRead;
     if (!closed)
         return false;
-    try
+    // A file that cannot be opened is the caller's to report: nothing reaches the log from here.
+    handle = FileHandle::TryOpenFileForReading(file);
+    if (handle < 0)
     {
-        handle = FileHandle::OpenFileForReading(file);
-    }
-    catch (...)
-    {
-        handle = FileHandle::invalid;
         failed = true;
         return false;
     }

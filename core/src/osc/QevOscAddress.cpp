@@ -98,7 +98,7 @@ void checkPart(std::string_view part, String const& input, bool isPattern)
         if (refused)
             throwFormatError(String("Character ") + String(part.substr(i, character.length)).Quoted('"') +
                                  " not allowed in address pattern " + input.Quoted('"'),
-                             __LINE__);
+                             98);
         squareOpen |= c == '[';
         squareClose |= c == ']';
         curlyOpen |= c == '{';
@@ -112,21 +112,21 @@ void checkPart(std::string_view part, String const& input, bool isPattern)
 
     // Only which characters occur is looked at, never their order or nesting.
     if (squareOpen && !squareClose)
-        throwFormatError("missing ']'", __LINE__);
+        throwFormatError("missing ']'", 127);
     if (squareClose && !squareOpen)
-        throwFormatError("missing '['", __LINE__);
+        throwFormatError("missing '['", 131);
     if (curlyOpen && !curlyClose)
-        throwFormatError("missing '}'", __LINE__);
+        throwFormatError("missing '}'", 135);
     if (curlyClose && !curlyOpen)
-        throwFormatError("missing '{'", __LINE__);
+        throwFormatError("missing '{'", 139);
     if (comma && !squareOpen && !curlyOpen)
-        throwFormatError("anormal ','", __LINE__);
+        throwFormatError("anormal ','", 145);
     if (squareOpen && dashes >= 2)
-        throwFormatError("too many '-'", __LINE__);
+        throwFormatError("too many '-'", 152);
     if (squareOpen && comma)
-        throwFormatError("use curly brackets for ',' separator", __LINE__);
+        throwFormatError("use curly brackets for ',' separator", 156);
     if (curlyOpen && dashes > 0)
-        throwFormatError("use square brackets for '-' separator", __LINE__);
+        throwFormatError("use square brackets for '-' separator", 163);
 }
 
 // Checks every part the tokeniser will make, in order, before anything enters the string pool:

@@ -3,7 +3,6 @@
 
 #include "common/QevExceptions.h"
 #include "files/QevFile.h"
-#include "files/QevFileWriter.h"
 #include "files/QevTemporaryFile.h"
 #include "files/QevTextFileReader.h"
 #include "osc/QevOscBundle.h"
@@ -22,17 +21,11 @@ namespace
 // user nothing but the failed save.
 bool saveSafely(File const& target, Overwrite const& overwrite, char const* data, unsigned long size)
 {
-    // A refusal (a folder there, or a file the policy must keep) is known before anything is
-    // written; moving the old file away waits until the new one is complete.
-    if (overwrite != Overwrite::Replace || !target.ExistsAsFile())
-        target.OverwriteIfNeeded(overwrite);
-
     TemporaryFile const temporary(target, 0);
+    temporary.RefuseEarly(overwrite);
     try
     {
-        FileWriter writer(temporary.GetFile(), FileWriter::Mode::createNew);
-        bool const written = writer.Write(data, size);
-        if (!writer.Close() || !written)
+        if (!temporary.Write(data, size))
             return false;
     }
     catch (Exception const&)
@@ -40,10 +33,7 @@ bool saveSafely(File const& target, Overwrite const& overwrite, char const* data
         // The folder could not be made or the sibling not opened: the save did not happen.
         return false;
     }
-
-    if (!target.OverwriteIfNeeded(overwrite))
-        return false;
-    return temporary.OverwriteTargetFileWithTemporary();
+    return temporary.ReplaceTarget(overwrite);
 }
 
 bool saveSafely(File const& target, Overwrite const& overwrite, std::string const& content)

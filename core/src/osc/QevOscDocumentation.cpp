@@ -60,7 +60,7 @@ String OscDocumentation::Entry::expandType(char letter)
 bool OscDocumentation::Entry::IsEmpty() const noexcept
 {
     static unsigned long const rootHash = HashedString::ComputeHash("/");
-    return pattern.GetHash() == rootHash || pattern.GetText().IsEmpty() || description.IsEmpty();
+    return pattern.GetHash() == rootHash || description.IsEmpty();
 }
 
 String OscDocumentation::Entry::patternAndArguments() const

@@ -23,7 +23,7 @@ public:
         Entry(OscAddressPattern const& pattern, String const& argumentTypes, String const& description,
               String const& label);
 
-        // The root "/" (or no address at all) documents nothing; neither does an empty description.
+        // The root "/" documents nothing; neither does an empty description.
         bool IsEmpty() const noexcept;
         // The pattern, then " " and the argument types when there are any, then " : " and the
         // description.

@@ -6,6 +6,7 @@
 #include "osc/QevOscMessage.h"
 #include "text/QevStringArray.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -150,6 +151,15 @@ bool wholeWordValue(std::string_view word, double& value) noexcept
     return true;
 }
 
+// Double quotes pair up from the start of the line, the first with the second and so on; a last
+// one without a partner is an ordinary character, as the word splitter reads them.
+bool insideDoubleQuotes(std::string const& line, std::size_t position)
+{
+    bool const afterAnOpening =
+        std::count(line.begin(), line.begin() + static_cast<long>(position), '"') % 2 == 1;
+    return afterAnOpening && line.find('"', position) != std::string::npos;
+}
+
 // One word after the address: the first rule that holds decides.
 OscArgument readArgumentWord(String const& word)
 {
@@ -278,18 +288,13 @@ String OscMessage::StringRepresentationWithoutPattern() const
 OscMessage OscMessage::CreateFromText(String const& text)
 {
     std::string line = text.GetStdString();
-    // 'hello world' stands for "hello world", but only on a line without double quotes, where
-    // apostrophes cannot belong to a quoted string.
-    if (line.find('"') == std::string::npos)
-    {
-        std::size_t apostrophes = 0;
-        for (char const c : line)
-            apostrophes += c == '\'' ? 1 : 0;
-        if (apostrophes == 2)
-            for (char& c : line)
-                if (c == '\'')
-                    c = '"';
-    }
+    // Exactly two apostrophes enclose a string: 'hello world' stands for "hello world". An
+    // apostrophe inside a double-quoted run belongs to that string ("rock 'n' roll").
+    std::size_t const first = line.find('\'');
+    std::size_t const second = first == std::string::npos ? first : line.find('\'', first + 1);
+    if (second != std::string::npos && line.find('\'', second + 1) == std::string::npos &&
+        !insideDoubleQuotes(line, first) && !insideDoubleQuotes(line, second))
+        line[first] = line[second] = '"';
 
     StringArray const words = StringArray::SplitListPreservingQuotedText(String(std::move(line)), '"');
     if (words.IsEmpty())

@@ -347,7 +347,7 @@ StringArray StringArray::RetainItemsContainingEach(StringArray const& words, Cas
     {
         bool containsEach = true;
         for (unsigned long w = 0; w < words.GetSize() && containsEach; ++w)
-            containsEach = words[w].IsEmpty() || item->IndexOfFirstOccurence(words[w], caseMode) >= 0;
+            containsEach = words[w].IsNotEmpty() && item->IndexOfFirstOccurence(words[w], caseMode) >= 0;
         if (containsEach)
             result.PushBack(*item);
     }

@@ -56,7 +56,7 @@ public:
     // included. Blank words are dropped.
     static StringArray SplitListPreservingQuotedText(String const& text, char quote);
 
-    // Copies of the items holding every one of words.
+    // Copies of the items holding every one of words; an empty word is in no item.
     StringArray RetainItemsContainingEach(StringArray const& words, Case const& caseMode) const;
 
     // The indices of the items in increasing order of their texts (as compared by

@@ -1,0 +1,665 @@
+#include "LiveDisplay.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <png.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace live
+{
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// The framework shows its badge for 2 s after a window's first paint, then fades it out in 2 s.
+constexpr int badgeMilliseconds = 4600;
+
+int millisecondsSince(Clock::time_point start)
+{
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+bool onPath(std::string const& program)
+{
+    char const* const path = std::getenv("PATH");
+    std::string const folders = path != nullptr ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size())
+    {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos)
+            end = folders.size();
+        std::string const candidate = folders.substr(start, end - start) + "/" + program;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Ignores X errors: a window can vanish between two requests about it.
+int ignoreXError(::Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// WM_NAME as its bytes: the framework writes it as UTF8_STRING, which XFetchName refuses.
+std::string windowName(::Display* x, ::Window w)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(x, w, XA_WM_NAME, 0, 1024, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr)
+    {
+        if (format == 8)
+            name.assign(reinterpret_cast<char const*>(data), count);
+        XFree(data);
+    }
+    return name;
+}
+
+} // namespace
+
+std::string ToString(Rect const& r)
+{
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+           std::to_string(r.height);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Process::Process(std::vector<std::string> const& arguments, std::vector<std::string> const& environment,
+                 bool withPipes, int keepFd)
+{
+    int in[2] = {-1, -1}, out[2] = {-1, -1};
+    if (withPipes && (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0))
+        return;
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e)
+        env.emplace_back(*e);
+    for (std::string const& added : environment)
+    {
+        std::string const key = added.substr(0, added.find('=') + 1);
+        env.erase(std::remove_if(env.begin(), env.end(),
+                                 [&](std::string const& e) { return e.rfind(key, 0) == 0; }),
+                  env.end());
+        env.push_back(added);
+    }
+    std::vector<char*> argv, envp;
+    for (auto const& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    for (auto const& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    pid_t const parent = getpid();
+    pid = fork();
+    if (pid == 0)
+    {
+        // Dies with the test, whatever ends it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);
+        int const null = open("/dev/null", O_RDWR);
+        dup2(withPipes ? in[0] : null, 0);
+        dup2(withPipes ? out[1] : null, 1);
+        dup2(withPipes ? out[1] : null, 2);
+        if (keepFd >= 0)
+            fcntl(keepFd, F_SETFD, 0);
+        execve(argv[0], argv.data(), envp.data());
+        execvpe(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    if (withPipes)
+    {
+        close(in[0]);
+        close(out[1]);
+        input = in[1];
+        output = out[0];
+        if (pid < 0)
+        {
+            close(input);
+            close(output);
+            input = output = -1;
+        }
+    }
+}
+
+Process::~Process()
+{
+    Stop(3000);
+}
+
+bool Process::Running()
+{
+    if (pid <= 0)
+        return false;
+    int s = 0;
+    pid_t const done = waitpid(pid, &s, WNOHANG);
+    if (done == 0)
+        return true;
+    status = done == pid && WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    pid = -1;
+    return false;
+}
+
+int Process::Stop(int timeoutMs)
+{
+    CloseInput();
+    auto const start = Clock::now();
+    bool terminated = false;
+    while (Running())
+    {
+        if (millisecondsSince(start) > timeoutMs)
+        {
+            // Terminated first, so that it can clean up (Xvfb removes its lock file).
+            kill(pid, terminated ? SIGKILL : SIGTERM);
+            terminated = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (output >= 0)
+        close(output);
+    output = -1;
+    return status;
+}
+
+bool Process::Write(std::string const& text)
+{
+    std::size_t done = 0;
+    while (input >= 0 && done < text.size())
+    {
+        ssize_t const n = write(input, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return input >= 0;
+}
+
+void Process::CloseInput()
+{
+    if (input >= 0)
+        close(input);
+    input = -1;
+}
+
+bool Process::Read(std::string& into, int timeoutMs)
+{
+    if (output < 0)
+        return false;
+    pollfd p{output, POLLIN, 0};
+    int const ready = poll(&p, 1, timeoutMs);
+    if (ready <= 0)
+        return ready == 0 || errno == EINTR;
+    char buffer[4096];
+    ssize_t const n = read(output, buffer, sizeof buffer);
+    if (n <= 0)
+        return n < 0 && errno == EINTR;
+    into.append(buffer, static_cast<std::size_t>(n));
+    return true;
+}
+
+int Process::Run(std::vector<std::string> const& arguments, std::vector<std::string> const& environment)
+{
+    Process p(arguments, environment, false);
+    return p.Started() ? p.Stop(10000) : -1;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+struct Display::Connection
+{
+    ::Display* x = nullptr;
+    ~Connection()
+    {
+        if (x != nullptr)
+            XCloseDisplay(x);
+    }
+    ::Window Root() const { return DefaultRootWindow(x); }
+};
+
+std::string Display::MissingTools()
+{
+    std::string missing;
+    for (char const* tool : {"Xvfb", "xdotool", "openbox"})
+        if (!onPath(tool))
+            missing += std::string(missing.empty() ? "" : ", ") + tool;
+    return missing;
+}
+
+Display::Display(int width, int height) : width(width), height(height), x(std::make_unique<Connection>())
+{
+    problem = MissingTools();
+    if (!problem.empty())
+    {
+        problem = "not installed: " + problem;
+        return;
+    }
+    // Xvfb picks a free display number itself and writes it here once it accepts clients.
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0)
+    {
+        problem = "no pipe";
+        return;
+    }
+    server = std::make_unique<Process>(
+        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
+                                 std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten",
+                                 "tcp"},
+        std::vector<std::string>{}, false, ready[1]);
+    close(ready[1]);
+    std::string number;
+    pollfd p{ready[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && poll(&p, 1, 20000) > 0)
+    {
+        char c[16];
+        ssize_t const n = read(ready[0], c, sizeof c);
+        if (n <= 0)
+            break;
+        number.append(c, static_cast<std::size_t>(n));
+    }
+    close(ready[0]);
+    if (number.find('\n') == std::string::npos)
+    {
+        problem = "Xvfb did not start";
+        return;
+    }
+    name = ":" + number.substr(0, number.find('\n'));
+    XSetErrorHandler(ignoreXError);
+    // Our connection also keeps the server from resetting between the host's connections.
+    x->x = XOpenDisplay(name.c_str());
+    if (x->x == nullptr)
+        problem = "cannot connect to " + name;
+}
+
+Display::~Display()
+{
+    windowManager.reset();
+    x.reset();
+    server.reset();
+}
+
+bool Display::StartWindowManager()
+{
+    if (!Ok())
+        return false;
+    if (windowManager == nullptr)
+        windowManager = std::make_unique<Process>(std::vector<std::string>{"openbox", "--sm-disable"},
+                                                  environment(), false);
+    // A managing window manager names its check window on the root.
+    auto const start = Clock::now();
+    while (millisecondsSince(start) < 10000)
+    {
+        Atom const check = XInternAtom(x->x, "_NET_SUPPORTING_WM_CHECK", True);
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (check != 0 && XGetWindowProperty(x->x, x->Root(), check, 0, 1, False, AnyPropertyType, &type,
+                                             &format, &count, &after, &data) == Success)
+        {
+            if (data != nullptr)
+                XFree(data);
+            if (count == 1)
+                return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+Window Display::FindWindow(std::string const& title) const
+{
+    if (!Ok())
+        return 0;
+    // Breadth first from the root: a window manager puts clients one level down, in its frames.
+    std::vector<::Window> level{x->Root()};
+    for (int depth = 0; depth < 4 && !level.empty(); ++depth)
+    {
+        std::vector<::Window> next;
+        for (::Window w : level)
+        {
+            ::Window root = 0, parent = 0, *children = nullptr;
+            unsigned int count = 0;
+            if (XQueryTree(x->x, w, &root, &parent, &children, &count) == 0)
+                continue;
+            for (unsigned int i = 0; i < count; ++i)
+            {
+                if (windowName(x->x, children[i]) == title && IsMapped(children[i]))
+                {
+                    ::Window const result = children[i];
+                    XFree(children);
+                    return result;
+                }
+                next.push_back(children[i]);
+            }
+            if (children != nullptr)
+                XFree(children);
+        }
+        level = std::move(next);
+    }
+    return 0;
+}
+
+bool Display::IsMapped(Window w) const
+{
+    XWindowAttributes a{};
+    return w != 0 && XGetWindowAttributes(x->x, w, &a) != 0 && a.map_state == IsViewable;
+}
+
+Rect Display::ClientBounds(Window w) const
+{
+    XWindowAttributes a{};
+    if (w == 0 || XGetWindowAttributes(x->x, w, &a) == 0)
+        return {};
+    int left = 0, top = 0;
+    ::Window child = 0;
+    XTranslateCoordinates(x->x, w, x->Root(), 0, 0, &left, &top, &child);
+    return {left, top, a.width, a.height};
+}
+
+Rect Display::FrameBounds(Window w) const
+{
+    // The ancestor just below the root is the frame (the window itself when nothing framed it).
+    ::Window top = w;
+    for (;;)
+    {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (top == 0 || XQueryTree(x->x, top, &root, &parent, &children, &count) == 0)
+            return {};
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == 0)
+            break;
+        top = parent;
+    }
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(x->x, top, &a) == 0)
+        return {};
+    return {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
+}
+
+void Display::xdotool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "xdotool");
+    Process::Run(arguments, environment());
+}
+
+void Display::MovePointer(int toX, int toY)
+{
+    xdotool({"mousemove", "--sync", std::to_string(toX), std::to_string(toY)});
+}
+
+void Display::Click(int atX, int atY, int button)
+{
+    MovePointer(atX, atY);
+    xdotool({"click", std::to_string(button)});
+}
+
+void Display::Drag(int fromX, int fromY, int toX, int toY)
+{
+    MovePointer(fromX, fromY);
+    xdotool({"mousedown", "1"});
+    // In steps, as a hand moves: a single jump is not a drag to every receiver.
+    for (int step = 1; step <= 5; ++step)
+        MovePointer(fromX + (toX - fromX) * step / 5, fromY + (toY - fromY) * step / 5);
+    xdotool({"mouseup", "1"});
+}
+
+void Display::Type(std::string const& text)
+{
+    xdotool({"type", "--delay", "20", "--", text});
+}
+
+void Display::Key(std::string const& keys)
+{
+    xdotool({"key", "--delay", "20", keys});
+}
+
+Image Display::Grab(Rect const& area) const
+{
+    Image image;
+    Rect const r{std::max(0, area.x), std::max(0, area.y),
+                 std::min(area.x + area.width, width) - std::max(0, area.x),
+                 std::min(area.y + area.height, height) - std::max(0, area.y)};
+    if (!Ok() || r.width <= 0 || r.height <= 0)
+        return image;
+    XImage* const grabbed = XGetImage(x->x, x->Root(), r.x, r.y, static_cast<unsigned>(r.width),
+                                      static_cast<unsigned>(r.height), AllPlanes, ZPixmap);
+    if (grabbed == nullptr)
+        return image;
+    image.width = r.width;
+    image.height = r.height;
+    image.pixels.reserve(static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height));
+    for (int row = 0; row < r.height; ++row)
+        for (int column = 0; column < r.width; ++column)
+            image.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(grabbed, column, row)) & 0xFFFFFFu);
+    XDestroyImage(grabbed);
+    return image;
+}
+
+bool Display::SavePng(Image const& image, std::string const& path)
+{
+    if (image.width <= 0)
+        return false;
+    std::vector<unsigned char> rgb;
+    rgb.reserve(image.pixels.size() * 3);
+    for (std::uint32_t p : image.pixels)
+    {
+        rgb.push_back(static_cast<unsigned char>(p >> 16));
+        rgb.push_back(static_cast<unsigned char>(p >> 8));
+        rgb.push_back(static_cast<unsigned char>(p));
+    }
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+    return png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), image.width * 3, nullptr) != 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Host::Host(Display& display) : display(display)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "cclink-live-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        return;
+    folder = pattern;
+    if (!display.Ok())
+        return;
+    // Bare file names and the trash land in the scratch folder, never in the user's.
+    program =
+        std::make_unique<Process>(std::vector<std::string>{CCLINK_MAXHOST, "--bundle", CCLINK_BUNDLE},
+                                  std::vector<std::string>{"DISPLAY=" + display.Name(), "HOME=" + folder,
+                                                           "XDG_DATA_HOME=" + folder + "/data",
+                                                           "XDG_CONFIG_HOME=" + folder + "/config", "TZ=UTC"},
+                                  true);
+}
+
+Host::~Host()
+{
+    program.reset();
+    if (!folder.empty())
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+}
+
+void Host::Send(std::string const& line)
+{
+    if (program != nullptr)
+        program->Write(line + "\n");
+}
+
+bool Host::readFor(int timeoutMs)
+{
+    if (program == nullptr || ended)
+        return false;
+    std::string chunk;
+    if (!program->Read(chunk, timeoutMs))
+    {
+        ended = true;
+        if (!pending.empty())
+            lines.push_back(pending);
+        pending.clear();
+        return false;
+    }
+    pending += chunk;
+    std::size_t end;
+    while ((end = pending.find('\n')) != std::string::npos)
+    {
+        lines.push_back(pending.substr(0, end));
+        pending.erase(0, end + 1);
+    }
+    return true;
+}
+
+bool Host::Sync(int timeoutMs)
+{
+    // The marker's echo is not one of the program's lines: it is taken out once seen.
+    std::string const text = "sync " + std::to_string(++markers);
+    std::string const marker = "echo: " + text;
+    Send("@echo " + text);
+    auto const start = Clock::now();
+    std::size_t seen = taken;
+    for (;;)
+    {
+        for (; seen < lines.size(); ++seen)
+            if (lines[seen] == marker)
+            {
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(seen));
+                return true;
+            }
+        int const left = timeoutMs - millisecondsSince(start);
+        if (left <= 0 || !readFor(left))
+            return false;
+    }
+}
+
+bool Host::Run(int milliseconds)
+{
+    Send("@run " + std::to_string(milliseconds));
+    return Sync(milliseconds + 10000);
+}
+
+bool Host::RunUntil(std::function<bool()> const& done, int timeoutMs)
+{
+    auto const start = Clock::now();
+    for (;;)
+    {
+        if (done())
+            return true;
+        if (millisecondsSince(start) > timeoutMs || !Run(50))
+            return false;
+    }
+}
+
+std::string Host::WaitForLine(std::string const& text, int timeoutMs)
+{
+    auto const start = Clock::now();
+    for (;;)
+    {
+        for (std::size_t i = taken; i < lines.size(); ++i)
+            if (lines[i].find(text) != std::string::npos)
+            {
+                taken = i + 1;
+                return lines[i];
+            }
+        int const left = timeoutMs - millisecondsSince(start);
+        if (left <= 0 || !readFor(left))
+            return "";
+    }
+}
+
+std::vector<std::string> Host::TakeLines()
+{
+    for (;;)
+    {
+        std::size_t const before = lines.size() + pending.size();
+        if (!readFor(0) || lines.size() + pending.size() == before)
+            break;
+    }
+    std::vector<std::string> result(lines.begin() + static_cast<std::ptrdiff_t>(taken), lines.end());
+    taken = lines.size();
+    return result;
+}
+
+bool Host::Alive()
+{
+    return program != nullptr && program->Running();
+}
+
+int Host::Quit()
+{
+    if (program == nullptr)
+        return -1;
+    program->CloseInput();
+    auto const start = Clock::now();
+    while (millisecondsSince(start) < 10000 && readFor(100))
+    {
+    }
+    return program->Stop(10000);
+}
+
+Window Host::WaitForWindow(std::string const& title, int timeoutMs)
+{
+    Window found = 0;
+    RunUntil([&] { return (found = display.FindWindow(title)) != 0; }, timeoutMs);
+    if (found != 0 && firstSeen.count(found) == 0)
+        firstSeen[found] = Clock::now();
+    return found;
+}
+
+std::string Host::Screenshot(Window w, std::string const& fileName)
+{
+    if (firstSeen.count(w) == 0)
+        firstSeen[w] = Clock::now();
+    int const waited = millisecondsSince(firstSeen[w]);
+    if (waited < badgeMilliseconds)
+        Run(badgeMilliseconds - waited);
+    // A few tries for a picture that two grabs agree on; a blinking caret never settles.
+    Image image = display.Grab(display.FrameBounds(w));
+    for (int tries = 0; tries < 5; ++tries)
+    {
+        Run(200);
+        Image const again = display.Grab(display.FrameBounds(w));
+        bool const same = again == image;
+        image = again;
+        if (same)
+            break;
+    }
+    std::string const path = std::string(CCLINK_SCREENSHOTS) + "/" + fileName;
+    return Display::SavePng(image, path) ? path : "";
+}
+
+} // namespace live
