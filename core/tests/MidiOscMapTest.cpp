@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -231,16 +232,19 @@ TEST_F(MidiOscMapTest, OscToMidiStaysDefinedOutsideTheUsualRanges)
     EXPECT_EQ(recorder.events, (Events{"midi B0 05 7F", "midi BF 05 7F", "midi B2 05 00"}));
     EXPECT_EQ(bits(map.GetEntry(2).currentMidi), bits(0.0f));
 
-    // A negative exponent reaches infinity at 0; a NaN argument gives NaN throughout.
+    // A negative exponent reaches infinity at 0, capped at the largest float; a NaN argument
+    // counts as 0. Neither is ever stored.
     map.EditEntry(0, 1, 5, OscAddress("/a"), 0, 1, -2);
     recorder.events.clear();
     map.Process(oscFloat("/a", 0));
     map.Process(oscFloat("/a", NAN));
-    EXPECT_EQ(recorder.events, (Events{"midi B0 05 7F", "midi BF 05 00", "midi B2 05 00", "midi B0 05 00",
+    EXPECT_EQ(recorder.events, (Events{"midi B0 05 7F", "midi BF 05 00", "midi B2 05 00", "midi B0 05 7F",
                                        "midi BF 05 00", "midi B2 05 00"}));
+    EXPECT_EQ(bits(map.GetEntry(0).currentMidi), bits(FLT_MAX));
+    EXPECT_EQ(bits(map.GetEntry(0).currentOsc), bits(0.0f));
     recorder.events.clear();
     map.ForceUpdate();
-    EXPECT_EQ(recorder.events[0], "midi B0 05 00");
+    EXPECT_EQ(recorder.events[0], "midi B0 05 7F");
 }
 
 TEST_F(MidiOscMapTest, StraightLineRoundTripIsExact)

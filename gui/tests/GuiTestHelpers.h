@@ -3,6 +3,7 @@
 #include "common/QguiRuntime.h"
 
 #include <juce_events/juce_events.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <chrono>
 #include <functional>
@@ -30,6 +31,15 @@ inline bool pumpUntil(std::function<bool()> const& condition,
 inline void pumpFor(std::chrono::milliseconds duration)
 {
     pumpUntil([] { return false; }, duration);
+}
+
+// The label a slider shows its value in, or null.
+inline juce::Label* textBoxOf(juce::Slider& slider)
+{
+    for (auto* child : slider.getChildren())
+        if (auto* label = dynamic_cast<juce::Label*>(child))
+            return label;
+    return nullptr;
 }
 
 // Runs the function on a thread of its own and waits for it.

@@ -96,7 +96,7 @@ TEST_F(MidiOscMapComponentTest, NewPanelHoldsTheDefaultEntryInOneRow)
     EXPECT_EQ("/foo", shown.GetPatternEditor().GetText().GetStdString());
     EXPECT_EQ(0.0, shown.GetMinimumBox().getValue());
     EXPECT_EQ(1.0, shown.GetMaximumBox().getValue());
-    EXPECT_EQ(1.00001f, static_cast<float>(shown.GetExponentBox().getValue()));
+    EXPECT_EQ(1.0, shown.GetExponentBox().getValue());
     EXPECT_EQ(0.0, midiShown(0));
     EXPECT_NEAR(0.0, shown.GetCurrentOscBox().getValue(), 0.0005);
     EXPECT_EQ(0xFFEDF3FEu, shown.GetBackgroundColour().getARGB());
@@ -232,6 +232,20 @@ TEST_F(MidiOscMapComponentTest, PanelLayout)
     clickAdd(17);
     EXPECT_GT(panel->GetControllers().getHeight(), panel->GetViewport().getViewHeight());
     EXPECT_TRUE(panel->GetViewport().canScrollVertically());
+
+    // Narrower than the rows, scrolled sideways to the end: each title still stands one pixel left
+    // of its column, and "+" is in reach.
+    panel->setSize(600, 400);
+    panel->GetViewport().setViewPosition(panel->GetControllers().getWidth(), 40);
+    ASSERT_GT(panel->GetViewport().getViewPositionX(), 0);
+    auto& r = row(2);
+    juce::Component* const cells[] = {&r.GetControllerBox(), &r.GetChannelBox(),  &r.GetCurrentMidiBox(),
+                                      &r.GetPatternEditor(), &r.GetMinimumBox(),  &r.GetMaximumBox(),
+                                      &r.GetExponentBox(),   &r.GetCurrentOscBox()};
+    for (int i = 0; i < widgets::MidiOscMapComponent::numHeaderLabels; ++i)
+        EXPECT_EQ(panel->getLocalPoint(cells[i], juce::Point<int>()).x, panel->GetHeaderLabel(i).getX() + 1) << i;
+    EXPECT_EQ(panel->getLocalPoint(&r.GetLearnToggle(), juce::Point<int>()).x, panel->GetAddButton().getX() + 1);
+    EXPECT_LE(panel->GetAddButton().getRight(), panel->getWidth());
 }
 
 TEST_F(MidiOscMapComponentTest, SavesAndLoadsTheTable)
@@ -314,7 +328,7 @@ TEST_F(MidiOscMapComponentTest, HostThreadAndMessageThreadShareTheTableSafely)
     panel->RemoveListener(&listener);
 }
 
-TEST(MidiOscMapComponentOnDisplay, TextBeingTypedSurvivesARefreshAndIsStoredOnLeaving)
+TEST(MidiOscMapComponentOnDisplay, TextBeingTypedSurvivesARefreshAndAPressOutsideTheFieldStoresIt)
 {
     if (!qgui::Runtime::HasDisplay())
         GTEST_SKIP() << "no display: run under xvfb-run -a to give the editor the keyboard focus";
@@ -323,24 +337,52 @@ TEST(MidiOscMapComponentOnDisplay, TextBeingTypedSurvivesARefreshAndIsStoredOnLe
     ASSERT_TRUE(window.SetVisibleAndToFront());
     auto& row = panel->GetControllers().GetRow(0);
     auto& editor = row.GetPatternEditor();
-    ASSERT_TRUE(pumpUntil([&] { return editor.isShowing(); }));
-    editor.grabKeyboardFocus();
-    if (!pumpUntil([&] { return editor.hasKeyboardFocus(true); }, std::chrono::milliseconds(500)))
-        GTEST_SKIP() << "the display gives no keyboard focus";
-
-    editor.setText("typed", true);
-    // Host input goes on while the user types; its refresh must not undo the typing.
-    panel->Process(qev::MidiMessage::ControllerEvent(1, 0, 100));
-    panel->Refresh();
-    EXPECT_EQ(100.0, row.GetCurrentMidiBox().getValue());
-    EXPECT_EQ("typed", editor.GetText().GetStdString());
-
-    row.GetDeleteButton().grabKeyboardFocus();
+    ASSERT_TRUE(pumpUntil([&] { return editor.isShowing() && window.getPeer() != nullptr; }));
     auto const stored = [&]
     {
         std::lock_guard<std::recursive_mutex> guard(panel->GetLock());
         return panel->GetControllers().GetMap().GetEntry(0).address.GetText().GetStdString();
     };
-    EXPECT_TRUE(pumpUntil([&] { return stored() == "/typed"; }));
-    EXPECT_EQ("/typed", editor.GetText().GetStdString());
+    // A press as the window system delivers it: through the window's peer, so that the framework
+    // finds the component under the pointer and moves the focus as for a real click.
+    auto const press = [&](juce::Point<int> inPanel)
+    {
+        auto* const peer = window.getPeer();
+        auto const at = peer->globalToLocal(panel->localPointToGlobal(inPanel).toFloat());
+        auto const time = juce::Time::currentTimeMillis();
+        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, at,
+                               juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier),
+                               juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                               time);
+        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, at, juce::ModifierKeys(),
+                               juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                               time + 1);
+    };
+    struct Place
+    {
+        char const* what;
+        juce::Point<int> inPanel;
+    };
+    Place const places[] = {{"a column title", {30, 15}},
+                            {"the gap between two fields of a row", {62, 40}},
+                            {"below the last row", {400, 300}},
+                            {"a display", {150, 40}}};
+    int n = 0;
+    for (Place const& place : places)
+    {
+        editor.grabKeyboardFocus();
+        if (!pumpUntil([&] { return editor.hasKeyboardFocus(true); }, std::chrono::milliseconds(500)))
+            GTEST_SKIP() << "the display gives no keyboard focus";
+        std::string const typed = "/typed" + std::to_string(++n);
+        editor.setText(typed, true);
+        // Host input goes on while the user types; its refresh must not undo the typing.
+        panel->Process(qev::MidiMessage::ControllerEvent(1, 0, 100 + n));
+        panel->Refresh();
+        EXPECT_EQ(100.0 + n, row.GetCurrentMidiBox().getValue());
+        EXPECT_EQ(typed, editor.GetText().GetStdString());
+        press(place.inPanel);
+        EXPECT_FALSE(editor.hasKeyboardFocus(true)) << place.what;
+        EXPECT_TRUE(pumpUntil([&] { return stored() == typed; })) << place.what;
+        EXPECT_EQ(typed, editor.GetText().GetStdString());
+    }
 }

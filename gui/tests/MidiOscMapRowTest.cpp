@@ -13,6 +13,7 @@
 
 using guitest::onAnotherThread;
 using guitest::pumpUntil;
+using guitest::textBoxOf;
 
 namespace
 {
@@ -84,8 +85,7 @@ TEST_F(MidiOscMapRowTest, ShowsItsEntryInTenColumns)
     EXPECT_EQ("/foo", pattern(1));
     EXPECT_EQ(0.0, r.GetMinimumBox().getValue());
     EXPECT_EQ(1.0, r.GetMaximumBox().getValue());
-    // The exponent box counts in steps from its minimum: 1 is held as 1.00001.
-    EXPECT_EQ(1.00001f, static_cast<float>(r.GetExponentBox().getValue()));
+    EXPECT_EQ(1.0, r.GetExponentBox().getValue());
     EXPECT_EQ(0.0, r.GetCurrentMidiBox().getValue());
     // The display's grid of steps starts at -1e9 and misses 0 by less than half a step.
     EXPECT_EQ(juce::String("0.000"), r.GetCurrentOscBox().getTextFromValue(r.GetCurrentOscBox().getValue()));
@@ -136,8 +136,7 @@ TEST_F(MidiOscMapRowTest, AnEditGoesIntoTheTableAtOnceAndSendsTheEntry)
     row(1).GetMinimumBox().SetValue(-3.0, true);
     auto const edited = entry(1);
     EXPECT_EQ(-3.0f, edited.minimum);
-    // The entry's exponent is now what its box holds, and the mapping is still a straight line.
-    EXPECT_EQ(static_cast<float>(row(1).GetExponentBox().getValue()), edited.exponent);
+    EXPECT_EQ(1.0f, edited.exponent);
     ASSERT_EQ(1u, listener.osc.size());
     EXPECT_EQ("/foo", listener.osc[0][0].GetMessage()->GetAddressPattern().GetText().GetStdString());
     EXPECT_FLOAT_EQ(1.0f, listener.osc[0][0].GetMessage()->GetArgument(0).GetFloat32());
@@ -148,17 +147,29 @@ TEST_F(MidiOscMapRowTest, AnEditGoesIntoTheTableAtOnceAndSendsTheEntry)
     // The list has rewritten the row from the table: the display follows.
     EXPECT_NEAR(5.0, row(1).GetCurrentOscBox().getValue(), 0.0005);
 
-    // Boxes hold whole steps: a range loaded as 0.25 is written back as 0.
+    // An edit stores its own field only: a mapping that never matched still does not, and the
+    // range and exponent keep their exact values.
     {
         std::lock_guard<std::recursive_mutex> guard(list.GetLock());
-        list.GetMap().EditEntry(2, 1, 2, "/bar", 0.25f, 1.0f, 1.0f);
+        list.GetMap().EditEntry(2, 0, 1000, "/bar", 0.25f, 0.75f, 2.5f);
     }
     list.update();
-    EXPECT_EQ(0.0, row(2).GetMinimumBox().getValue());
+    EXPECT_EQ(1.0, row(2).GetChannelBox().getValue());
+    EXPECT_EQ(999.0, row(2).GetControllerBox().getValue());
+    EXPECT_EQ(juce::String("0.25"), textBoxOf(row(2).GetMinimumBox())->getText());
+    EXPECT_EQ(juce::String("0.75"), textBoxOf(row(2).GetMaximumBox())->getText());
+    EXPECT_EQ(juce::String("2.5"), textBoxOf(row(2).GetExponentBox())->getText());
+    textBoxOf(row(2).GetMaximumBox())->setText("0.5", juce::sendNotificationSync);
+    auto const kept = entry(2);
+    EXPECT_EQ(0, kept.channel);
+    EXPECT_EQ(1000, kept.controller);
+    EXPECT_EQ(0.25f, kept.minimum);
+    EXPECT_EQ(0.5f, kept.maximum);
+    EXPECT_EQ(2.5f, kept.exponent);
+    EXPECT_EQ("/bar", kept.address.GetText().GetStdString());
     row(2).GetChannelBox().SetValue(3.0, true);
     EXPECT_EQ(3, entry(2).channel);
-    EXPECT_EQ(0.0f, entry(2).minimum);
-    EXPECT_EQ("/bar", entry(2).address.GetText().GetStdString());
+    EXPECT_EQ(1000, entry(2).controller);
 
     // Showing an entry without notification never writes back.
     std::size_t const sent = listener.osc.size();
@@ -167,6 +178,55 @@ TEST_F(MidiOscMapRowTest, AnEditGoesIntoTheTableAtOnceAndSendsTheEntry)
     row(0).Set(changed, false);
     EXPECT_EQ(0, entry(0).controller);
     EXPECT_EQ(sent, listener.osc.size());
+}
+
+TEST_F(MidiOscMapRowTest, TypedValuesAreKeptWithinTheRangesAndOtherTextChangesNothing)
+{
+    using Entry = qev::MidiOscMap::Entry;
+    using Box = widgets::Numbox& (widgets::MidiOscMapOneController::*)();
+    struct Case
+    {
+        Box box;
+        char const* typed;
+        double (*stored)(Entry const&);
+        double expected;
+        char const* shown;
+    };
+    auto const minimum = [](Entry const& e) { return static_cast<double>(e.minimum); };
+    auto const maximum = [](Entry const& e) { return static_cast<double>(e.maximum); };
+    auto const exponent = [](Entry const& e) { return static_cast<double>(e.exponent); };
+    auto const controller = [](Entry const& e) { return static_cast<double>(e.controller); };
+    using Row = widgets::MidiOscMapOneController;
+    Case const cases[] = {
+        {&Row::GetMaximumBox, "0.5", maximum, 0.5, "0.5"},
+        {&Row::GetExponentBox, "2.5", exponent, 2.5, "2.5"},
+        {&Row::GetMinimumBox, "-0.125", minimum, -0.125, "-0.125"},
+        {&Row::GetMinimumBox, " +3 ", minimum, 3.0, "3"},
+        {&Row::GetMaximumBox, "0.1", maximum, static_cast<double>(0.1f), "0.1"},
+        {&Row::GetMinimumBox, "1e9", minimum, 65536.0, "65536"},
+        {&Row::GetExponentBox, "0", exponent, static_cast<double>(0.00001f), "1e-05"},
+        {&Row::GetMaximumBox, "abc", maximum, 1.0, "1"},
+        {&Row::GetMaximumBox, "0,5", maximum, 1.0, "1"},
+        {&Row::GetExponentBox, "nan", exponent, 1.0, "1"},
+        {&Row::GetControllerBox, "12", controller, 12.0, "12"},
+        {&Row::GetControllerBox, "x", controller, 1.0, "1"},
+    };
+    for (Case const& c : cases)
+    {
+        {
+            std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+            list.GetMap().EditEntry(1, 1, 1, "/foo", 0.0f, 1.0f, 1.0f);
+        }
+        list.update();
+        listener.osc.clear();
+        widgets::Numbox& box = (row(1).*c.box)();
+        double const before = c.stored(entry(1));
+        textBoxOf(box)->setText(c.typed, juce::sendNotificationSync);
+        EXPECT_EQ(c.expected, c.stored(entry(1))) << '"' << c.typed << '"';
+        EXPECT_EQ(juce::String(c.shown), textBoxOf(box)->getText()) << '"' << c.typed << '"';
+        // Text that is not a number sends nothing either.
+        EXPECT_EQ(c.expected != before ? 1u : 0u, listener.osc.size()) << '"' << c.typed << '"';
+    }
 }
 
 TEST_F(MidiOscMapRowTest, OnlyLeavingThePatternEditorStoresThePattern)
@@ -187,6 +247,69 @@ TEST_F(MidiOscMapRowTest, OnlyLeavingThePatternEditorStoresThePattern)
     EXPECT_EQ("/", entry(0).address.GetText().GetStdString());
 }
 
+TEST_F(MidiOscMapRowTest, ThePatternEditorFollowsItsEntryAndWritesOnlyTypedTextIntoIt)
+{
+    // Row 0 shows "/a"; something happens to the table underneath, the rows are rewritten or
+    // not, then the editor loses the focus.
+    struct Case
+    {
+        char const* what;
+        char const* typed; // null: nothing typed
+        void (*underneath)(qev::MidiOscMap&);
+        bool rewritten;
+        char const* shownBeforeLeaving;
+        char const* stored;
+    };
+    Case const cases[] = {
+        {"deleted", nullptr, [](qev::MidiOscMap& m) { m.RemoveEntry(0); }, false, "/a", "/b"},
+        {"deleted while typing", "/t", [](qev::MidiOscMap& m) { m.RemoveEntry(0); }, false, "/t", "/b"},
+        {"replaced by an equal entry", "/t", [](qev::MidiOscMap& m) { m.AddEntry(1, 0, "/a", 0, 1, 1); },
+         false, "/t", "/a"},
+        {"replaced, then shown", "/t", [](qev::MidiOscMap& m) { m.AddEntry(1, 0, "/a", 0, 1, 1); }, true,
+         "/a", "/a"},
+        {"cleared and added again, then shown", nullptr,
+         [](qev::MidiOscMap& m)
+         {
+             m.Clear();
+             m.AddEntry(1, 0, "/n", 0, 1, 1);
+         },
+         true, "/n", "/n"},
+        {"address edited, then shown", "/t", [](qev::MidiOscMap& m) { m.EditEntry(0, 1, 0, "/z", 0, 1, 1); },
+         true, "/z", "/z"},
+        {"converted, then shown", "/t", [](qev::MidiOscMap& m) { m.Process(qev::MidiMessage::ControllerEvent(1, 0, 64)); },
+         true, "/t", "/t"},
+        {"typed back to what it was", "/a", [](qev::MidiOscMap&) {}, false, "/a", "/a"},
+    };
+    auto& editor = row(0).GetPatternEditor();
+    for (Case const& c : cases)
+    {
+        {
+            std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+            list.GetMap().Clear();
+            for (int i = 0; i < 3; ++i)
+                list.GetMap().AddEntry(1, i, qev::OscAddress(std::string("/") + char('a' + i)), 0, 1, 1);
+        }
+        list.update();
+        ASSERT_EQ("/a", pattern(0));
+        if (c.typed != nullptr)
+            editor.setText(c.typed, false);
+        {
+            std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+            c.underneath(list.GetMap());
+        }
+        if (c.rewritten)
+            list.update();
+        EXPECT_EQ(c.shownBeforeLeaving, pattern(0)) << c.what;
+        listener.osc.clear();
+        row(0).textEditorFocusLost(editor);
+        EXPECT_EQ(c.stored, entry(0).address.GetText().GetStdString()) << c.what;
+        list.update();
+        EXPECT_EQ(c.stored, pattern(0)) << c.what;
+        bool const written = std::string(c.stored) == "/t";
+        EXPECT_EQ(written ? 1u : 0u, listener.osc.size()) << c.what;
+    }
+}
+
 TEST_F(MidiOscMapRowTest, AnInvalidPatternLeavesTheTableAloneUntilTheNextRewrite)
 {
     listener.osc.clear();
@@ -196,16 +319,12 @@ TEST_F(MidiOscMapRowTest, AnInvalidPatternLeavesTheTableAloneUntilTheNextRewrite
     EXPECT_TRUE(row(0).IsPatternRejected());
     EXPECT_EQ("a b", pattern(0));
     EXPECT_TRUE(editor.getTooltip().startsWith("OSC format error"));
-    // Other edits of the row are refused as well while the text stays invalid.
-    row(0).GetMinimumBox().SetValue(-7.0, true);
-    EXPECT_EQ(0.0f, entry(0).minimum);
     EXPECT_EQ("/foo", entry(0).address.GetText().GetStdString());
     EXPECT_TRUE(listener.osc.empty());
 
     list.update();
     EXPECT_FALSE(row(0).IsPatternRejected());
     EXPECT_EQ("/foo", pattern(0));
-    EXPECT_EQ(0.0, row(0).GetMinimumBox().getValue());
     EXPECT_TRUE(editor.getTooltip().isEmpty());
 }
 
@@ -268,12 +387,12 @@ TEST_F(MidiOscMapRowTest, ClickingTheLitToggleAgainEndsLearning)
     EXPECT_EQ(1, entry(2).channel);
 }
 
-TEST_F(MidiOscMapRowTest, AnEditWhileLearningAlsoStoresTheCurrentMidiValue)
+TEST_F(MidiOscMapRowTest, AnEditWhileLearningStoresOnlyItsOwnField)
 {
     click(row(0).GetLearnToggle());
     row(0).GetCurrentMidiBox().SetValue(99.0, false);
     row(0).GetMinimumBox().SetValue(-1.0, true);
-    EXPECT_EQ(99.0f, entry(0).currentMidi);
+    EXPECT_EQ(0.0f, entry(0).currentMidi);
     EXPECT_EQ(-1.0f, entry(0).minimum);
     // The edit made the table convert the row's own controller while learning: the row learned
     // its own values, and learning is over.
@@ -281,10 +400,6 @@ TEST_F(MidiOscMapRowTest, AnEditWhileLearningAlsoStoresTheCurrentMidiValue)
     EXPECT_EQ(0, entry(0).controller);
     EXPECT_FALSE(row(0).GetLearnToggle().getToggleState());
     EXPECT_FALSE(mapLearns());
-
-    row(0).GetCurrentMidiBox().SetValue(12.0, false);
-    row(0).GetMinimumBox().SetValue(-2.0, true);
-    EXPECT_EQ(99.0f, entry(0).currentMidi);
 }
 
 TEST_F(MidiOscMapRowTest, ALearnReportedOnAHostThreadIsDoneOnTheMessageThread)

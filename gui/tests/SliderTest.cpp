@@ -1,9 +1,13 @@
+#include "GuiTestHelpers.h"
 #include "common/WidgetsNumbox.h"
 #include "common/WidgetsSlider.h"
 
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <cmath>
+
+using guitest::textBoxOf;
 
 namespace
 {
@@ -29,14 +33,6 @@ juce::String textFor(double value, juce::String const& suffix)
 juce::String degree()
 {
     return " " + qgui::stringDegree();
-}
-
-juce::Label* textBoxOf(juce::Slider& slider)
-{
-    for (auto* child : slider.getChildren())
-        if (auto* label = dynamic_cast<juce::Label*>(child))
-            return label;
-    return nullptr;
 }
 
 } // namespace
@@ -149,11 +145,23 @@ TEST(SliderTest, SetValueNotifiesOnlyWhenAsked)
 
     box.SetValue(7.0, true);
     EXPECT_EQ(1, listener.calls) << "an unchanged value calls no one";
+    box.SetValue(std::nan(""), true);
+    EXPECT_EQ(7.0, box.getValue()) << "a NaN never settles in the framework's slider";
+    EXPECT_EQ(1, listener.calls);
 
-    // Text typed into the box reaches the slider.
+    // Text typed into the box reaches the slider; text that is not one number changes nothing.
     textBoxOf(box)->setText("99", juce::sendNotificationSync);
     EXPECT_EQ(99.0, box.getValue());
     EXPECT_EQ(2, listener.calls);
+    for (char const* typed : {"abc", "0,5", "12x", "", "inf", "nan", "1e999"})
+    {
+        textBoxOf(box)->setText(typed, juce::sendNotificationSync);
+        EXPECT_EQ(99.0, box.getValue()) << '"' << typed << '"';
+        EXPECT_EQ(juce::String("99"), textBoxOf(box)->getText()) << '"' << typed << '"';
+    }
+    textBoxOf(box)->setText(" +12 ", juce::sendNotificationSync);
+    EXPECT_EQ(12.0, box.getValue());
+    EXPECT_EQ(3, listener.calls);
     box.removeListener(&listener);
 }
 

@@ -6,8 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -53,6 +58,155 @@ TEST_F(CclinkLive, EditorWithALoadedFileShowsItsRowsOnScreen)
     EXPECT_GT(colours.size(), 8u);
     EXPECT_TRUE(host.Alive());
     EXPECT_EQ(host.Quit(), 0);
+}
+
+// The editor open on a loaded file under a window manager, with the places of its fields: row i
+// is 21 pixels high, below a 30-pixel header, and each column's middle is at the x below.
+class CclinkLiveEditor : public CclinkLive
+{
+protected:
+    void SetUp() override
+    {
+        CclinkLive::SetUp();
+        if (IsSkipped())
+            return;
+        ASSERT_TRUE(display.StartWindowManager());
+        host = std::make_unique<live::Host>(display);
+        load(example("two-mappings.xml"));
+        host->Send("open");
+        editor = host->WaitForWindow(editorTitle);
+        ASSERT_NE(editor, 0u);
+        client = display.ClientBounds(editor);
+        host->Run(300);
+        host->TakeLines();
+    }
+
+    enum Column
+    {
+        pattern = 300,
+        minimum = 469,
+        maximum = 531
+    };
+    int x(Column column) const { return client.x + column; }
+    int y(int row) const { return client.y + 30 + 21 * row + 10; }
+    // The grey area below the rows.
+    int backgroundX() const { return client.x + 400; }
+    int backgroundY() const { return client.y + 300; }
+
+    void load(std::string const& path)
+    {
+        host->Send("load " + path);
+        EXPECT_NE(host->WaitForLine("properly loaded"), "") << path;
+    }
+    // Runs the GUI until the host has written a line holding the text.
+    bool wrote(std::string const& text)
+    {
+        return host->RunUntil([&] { return !host->WaitForLine(text, 0).empty(); }, 3000);
+    }
+    // Lets the GUI handle what X has sent, then returns what the host wrote since.
+    std::vector<std::string> settle()
+    {
+        host->Run(400);
+        return host->TakeLines();
+    }
+    // The table as "export" writes it.
+    std::string exported()
+    {
+        std::string const path = host->Path("exported.xml");
+        host->Send("export " + path);
+        EXPECT_NE(host->WaitForLine("properly written"), "");
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    void writeTable(std::string const& path, std::string const& secondPattern)
+    {
+        std::ofstream(path) << R"(<trov5.cclink><mapping midichannel="1" midicontroller="0" pattern="/foo"/>)"
+                            << R"(<mapping midichannel="1" midicontroller="7" pattern=")" << secondPattern
+                            << R"(" minrange="-60" maxrange="0" exponent="1"/></trov5.cclink>)";
+    }
+
+    std::unique_ptr<live::Host> host;
+    live::Window editor = 0;
+    live::Rect client;
+};
+
+TEST_F(CclinkLiveEditor, APressOutsideThePatternFieldStoresWhatWasTyped)
+{
+    display.Click(x(pattern), y(1));
+    display.Key("ctrl+a");
+    display.Type("/newaddr");
+    display.Key("Return");
+    settle();
+    display.Click(backgroundX(), backgroundY());
+    // Stored: the edited entry goes out at once with its new address.
+    EXPECT_TRUE(wrote("outlet 0: /newaddr -29.763779"));
+    host->Send("127 7 1");
+    EXPECT_NE(host->WaitForLine("outlet 0: /newaddr 0.0", 3000), "");
+    EXPECT_NE(exported().find(R"(pattern="/newaddr")"), std::string::npos);
+    host->Screenshot(editor, "editor-edited.png");
+}
+
+TEST_F(CclinkLiveEditor, APatternFieldFollowsAFileLoadedUnderIt)
+{
+    // Focus in the field, nothing typed; a file is loaded; the focus leaves by a press elsewhere,
+    // then by closing the window with Ctrl+W.
+    struct Case
+    {
+        char const* pattern;
+        char const* leave;
+    };
+    for (Case const& c : {Case{"/loaded", "press"}, Case{"/loaded/again", "ctrl+w"}})
+    {
+        host->Send("open");
+        settle();
+        display.Click(x(pattern), y(1));
+        settle();
+        std::string const path = host->Path("table.xml");
+        writeTable(path, c.pattern);
+        load(path);
+        settle();
+        if (std::string(c.leave) == "press")
+            display.Click(backgroundX(), backgroundY());
+        else
+            display.Key("ctrl+w");
+        EXPECT_TRUE(settle().empty()) << c.leave << ": nothing is written back, so nothing is sent";
+        host->Send("127 7 1");
+        EXPECT_NE(host->WaitForLine(std::string("outlet 0: ") + c.pattern + " 0.0", 3000), "") << c.leave;
+        EXPECT_NE(exported().find(std::string("pattern=\"") + c.pattern + "\""), std::string::npos) << c.leave;
+    }
+}
+
+TEST_F(CclinkLiveEditor, NumberBoxesFollowDragsAndIgnoreTextThatIsNotANumber)
+{
+    // Typed: what is not a number changes and sends nothing; a number is kept as typed.
+    for (char const* typed : {"abc", "0,5"})
+    {
+        display.Click(x(minimum), y(1));
+        settle();
+        display.Key("ctrl+a");
+        display.Type(typed);
+        display.Key("Return");
+        EXPECT_TRUE(settle().empty()) << typed;
+    }
+    display.Click(x(maximum), y(1));
+    settle();
+    display.Key("ctrl+a");
+    display.Type("-0.5");
+    display.Key("Return");
+    // The edit sends the entry's value again through the new range: 64 of 127 in -60..-0.5.
+    EXPECT_TRUE(wrote("outlet 0: /track/1/gain -30.015749"));
+
+    // Dragged upwards: the minimum grows by whole steps from where it was; nothing else changes.
+    display.Drag(x(minimum), y(1), x(minimum), y(1) - 4);
+    settle();
+    std::string const table = exported();
+    std::size_t const at = table.find(R"(minrange=")", table.find("/track/1/gain"));
+    ASSERT_NE(at, std::string::npos);
+    double const minimum = std::stod(table.substr(at + 10));
+    EXPECT_GT(minimum, -60.0);
+    EXPECT_EQ(minimum, std::floor(minimum));
+    EXPECT_NE(table.find(R"(maxrange="-0.5" exponent="1")"), std::string::npos) << table;
+    EXPECT_NE(table.find(R"(midichannel="1" midicontroller="7")"), std::string::npos) << table;
 }
 
 } // namespace

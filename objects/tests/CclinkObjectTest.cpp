@@ -128,6 +128,79 @@ TEST_F(Cclink, ExportAndLoadRoundTripThroughArgumentsAndDialogs)
         << "the table is still the one loaded last";
 }
 
+TEST_F(Cclink, NoNumberThatIsNotFiniteReachesAnOutletTheTableOrAFile)
+{
+    // Each file holds one mapping of channel 1, controller 7 to /a. Files that read "nan" or "inf"
+    // must load (a NaN used to hang the host in the editor's number boxes), and no step may
+    // produce either, on an outlet or in the exported table.
+    struct Step
+    {
+        char const* input;
+        Lines output;
+    };
+    struct Case
+    {
+        char const* minimum;
+        char const* maximum;
+        char const* exponent;
+        char const* current;
+        std::vector<Step> steps;
+    };
+    Case const cases[] = {
+        {"nan", "1", "1", "0", {{"127 7 1", {"outlet 0: /a 1.0"}}}},
+        {"0", "nan", "1", "0", {{"127 7 1", {"outlet 0: /a 0.0"}}}},
+        {"0", "1", "nan", "0", {{"64 7 1", {"outlet 0: /a 1.0"}}}},
+        {"0", "1", "1", "nan", {{"bang", {"outlet 1: list 0 7 1", "outlet 0: /a 0.0"}}}},
+        {"inf", "-inf", "1", "0", {{"127 7 1", {"outlet 0: /a 0.0"}}}},
+        {"-inf", "inf", "1", "0", {{"127 7 1", {"outlet 0: /a 0.0"}}}},
+        {"0", "1", "inf", "0", {{"64 7 1", {"outlet 0: /a 1.0"}}}},
+        {"0", "1", "-inf", "0", {{"0 7 1", {"outlet 0: /a 1.0"}}}},
+        // Wider than the float range: the true values.
+        {"-3e38",
+         "3e38",
+         "1",
+         "0",
+         {{"0 7 1", {"outlet 0: /a -3e+38"}},
+          {"127 7 1", {"outlet 0: /a 3e+38"}},
+          {"64 7 1", {"outlet 0: /a 2.3622048e+36"}},
+          {"/a 1.0", {"outlet 1: list 0 7 1"}}}},
+        {"5", "5", "-1", "0", {{"0 7 1", {"outlet 0: /a 5.0"}}}},
+        // An infinite curve is capped at the largest float.
+        {"0",
+         "1",
+         "-1",
+         "0",
+         {{"0 7 1", {"outlet 0: /a 3.4028235e+38"}},
+          {"1 7 1", {"outlet 0: /a 127.0"}},
+          {"/a 0.0", {"outlet 1: list 127 7 1"}}}},
+        {"0",
+         "1",
+         "1",
+         "0",
+         {{"/a 1e39", {"outlet 1: list 127 7 1"}},
+          {"/a -1e39", {"outlet 1: list 0 7 1"}},
+          {"bang", {"outlet 1: list 0 7 1", "outlet 0: /a -3.4028235e+38"}}}},
+    };
+    TemporaryFolder folder;
+    std::string const file = folder / "mapping.xml";
+    std::string const exported = folder / "exported.xml";
+    for (Case const& c : cases)
+    {
+        std::string const row = std::string(c.minimum) + " " + c.maximum + " " + c.exponent + " " + c.current;
+        writeFile(file, std::string(R"(<trov5.cclink><mapping midichannel="1" midicontroller="7" )") +
+                            R"(pattern="/a" minrange=")" + c.minimum + R"(" maxrange=")" + c.maximum +
+                            R"(" exponent=")" + c.exponent + R"(" currentmidi=")" + c.current +
+                            R"(" currentosc=")" + c.current + R"("/></trov5.cclink>)");
+        ASSERT_THAT(load(file), ElementsAre(HasSubstr("properly loaded"))) << row;
+        for (Step const& step : c.steps)
+            EXPECT_EQ(send(step.input), step.output) << row << " / " << step.input;
+        ASSERT_THAT(send("export " + exported), ElementsAre(HasSubstr("properly written")));
+        std::string const saved = readFile(exported);
+        EXPECT_EQ(saved.find("nan"), std::string::npos) << row << "\n" << saved;
+        EXPECT_EQ(saved.find("inf"), std::string::npos) << row << "\n" << saved;
+    }
+}
+
 TEST_F(Cclink, ExportAndLoadRunOnTheMainThreadOnly)
 {
     TemporaryFolder folder;

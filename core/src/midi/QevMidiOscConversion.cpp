@@ -1,5 +1,6 @@
 #include "midi/QevMidiOscConversion.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 
@@ -37,7 +38,17 @@ float MidiOscConversion::ControllerToOsc(float value, float normalised, float mi
         float const p = ::powf(normalised, exponent);
         t = (p * 127.0f) / 127.0f;
     }
-    return minimum + (maximum - minimum) * t;
+    float const result = minimum + (maximum - minimum) * t;
+    if (std::isfinite(result))
+        return result;
+    // A range wider than the float range, or a negative exponent at value 0. In double precision
+    // the first gives the true value; the second stays infinite and is capped, and an empty range
+    // times an infinite curve (NaN) is the range's one value.
+    double const wide = IsStraightLine(exponent) ? static_cast<double>(value) / 127.0
+                                                 : std::pow(static_cast<double>(normalised),
+                                                            static_cast<double>(exponent));
+    double const lo = minimum;
+    return ToFinite(lo + (static_cast<double>(maximum) - lo) * wide, minimum);
 }
 
 float MidiOscConversion::OscToController(float value, float minimum, float maximum, float exponent) noexcept
@@ -56,7 +67,26 @@ float MidiOscConversion::OscToController(float value, float minimum, float maxim
         float const inverse = 1.0f / exponent;
         m = ::powf(m / 127.0f, inverse) * 127.0f;
     }
-    return m;
+    if (std::isfinite(m))
+        return m;
+    // A range wider than the float range (infinity over infinity), or a negative exponent at the
+    // bottom of the range, which stays infinite and is capped.
+    double const lo = minimum;
+    double wide = ((static_cast<double>(clamped) - lo) / (static_cast<double>(maximum) - lo)) * 127.0;
+    if (!IsStraightLine(exponent))
+        wide = std::pow(wide / 127.0, 1.0 / static_cast<double>(exponent)) * 127.0;
+    return ToFinite(wide, 0.0f);
+}
+
+float MidiOscConversion::ToFinite(double value, float nanReplacement) noexcept
+{
+    if (std::isnan(value))
+        return nanReplacement;
+    if (value >= static_cast<double>(FLT_MAX))
+        return FLT_MAX;
+    if (value <= -static_cast<double>(FLT_MAX))
+        return -FLT_MAX;
+    return static_cast<float>(value);
 }
 
 int MidiOscConversion::TruncateToInt(float value) noexcept

@@ -72,10 +72,17 @@ void MidiOscMap::addEntry(Entry const& entry)
         if (existing->channel == entry.channel && existing->controller == entry.controller)
         {
             *existing = entry;
+            existing->serial = ++lastSerial;
             return;
         }
     }
+    append(entry);
+}
+
+void MidiOscMap::append(Entry const& entry)
+{
     std::unique_ptr<Entry> added(new Entry(entry));
+    added->serial = ++lastSerial;
     entries.PushBack(added.get());
     added.release();
 }
@@ -221,7 +228,9 @@ Vector<MidiMessage> MidiOscMap::applyMapping(OscMessage const& message)
         return result;
     if (message.GetNumArguments() != 1 || !message.GetArgument(0).IsNumber())
         return result;
-    float const value = static_cast<float>(message.GetArgument(0).GetNumberAsDouble());
+    // Beyond the float range an argument counts as the largest float of its sign, NaN as 0: the
+    // current OSC value is stored and exported, and must stay a number.
+    float const value = MidiOscConversion::ToFinite(message.GetArgument(0).GetNumberAsDouble(), 0.0f);
 
     // A pattern without wildcards is a valid address with the same normalised text, so comparing
     // text hashes equals comparing it as an address, without parsing it again.

@@ -42,11 +42,15 @@ public:
         float exponent = 1.0f; // curve; 1 is a straight line
         float currentMidi = 0.0f;
         float currentOsc = 0.0f;
+        // Tells an entry from the one that replaces it: the table gives every entry it stores
+        // anew (added, overwritten, loaded) a serial of its own, and edits keep it. 0 outside a
+        // table; never saved.
+        std::uint64_t serial = 0;
 
         // A new "mapping" element, owned by the caller, holding the eight fields as attributes.
         XmlElement* GetXmlRepresentation() const;
-        // An entry read from a "mapping" element: a missing attribute reads as 0 (or the empty
-        // address), the exponent as it is. Any other element gives channel 0, controller 1,
+        // An entry read from a "mapping" element: a missing attribute, or a number that is not
+        // finite, reads as 0 (or the empty address), the exponent as it is. Any other element gives channel 0, controller 1,
         // "/foo", range 0..1, exponent 1, which never matches incoming MIDI. Throws the address's
         // exception for a pattern that is not a valid address.
         static Entry CreateFromXmlRepresentation(XmlElement const& element);
@@ -135,7 +139,11 @@ private:
     void processEditedEntry(Entry const& entry);
     void reportWhileMidiLearn(MidiMessage const& message);
 
+    // Stores the entry at the end of the table under a new serial.
+    void append(Entry const& entry);
+
     OwnedVector<Entry> entries;
+    std::uint64_t lastSerial = 0;
     MidiMessage lastMessage;
     Vector<Listener*> listeners;
     bool midiLearn = false;

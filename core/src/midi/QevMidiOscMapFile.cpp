@@ -7,6 +7,7 @@
 #include "text/QevXmlDocument.h"
 #include "text/QevXmlElement.h"
 
+#include <cmath>
 #include <memory>
 
 namespace qev
@@ -17,10 +18,13 @@ namespace
 char const* const rootTag = "trov5.cclink";
 char const* const entryTag = "mapping";
 
-// The attribute text is read in single precision, so the value always fits a float.
+// The attribute text is read in single precision, so the value always fits a float. "nan", "inf"
+// and "-inf" read as 0, like any other number the table cannot use: a NaN would never settle in
+// the editor, and an infinite range or exponent only yields NaN and infinity.
 float readFloat(XmlElement const& element, char const* name)
 {
-    return static_cast<float>(element.GetDoubleAttribute(String(name), 0.0));
+    double const value = element.GetDoubleAttribute(String(name), 0.0);
+    return std::isfinite(value) ? static_cast<float>(value) : 0.0f;
 }
 } // namespace
 
@@ -84,9 +88,7 @@ bool MidiOscMap::LoadFromXml(File const& file)
         // Stray text between the elements is not a mapping.
         if (child->IsTextElement())
             continue;
-        std::unique_ptr<Entry> entry(new Entry(Entry::CreateFromXmlRepresentation(*child)));
-        entries.PushBack(entry.get());
-        entry.release();
+        append(Entry::CreateFromXmlRepresentation(*child));
     }
     return true;
 }

@@ -36,6 +36,11 @@ MidiOscMapComponent::MidiOscMapComponent()
     // The panel owns the list; the viewport only shows it.
     viewport.setViewedComponent(&controllers, false);
     addAndMakeVisible(viewport);
+    // The viewport moves the list to scroll it; the header follows.
+    controllers.addComponentListener(this);
+    // Presses below the last row land on the viewport's own holder of the list.
+    if (auto* holder = controllers.getParentComponent())
+        holder->addMouseListener(this, false);
     addButton.SetFont(panelFont());
     addButton.addListener(this);
     addAndMakeVisible(addButton);
@@ -50,12 +55,17 @@ void MidiOscMapComponent::init(Label& label)
 {
     label.JustifyCenter();
     label.SetFont(panelFont());
+    // A press on a title is a press on the panel.
+    label.setInterceptsMouseClicks(false, false);
     addAndMakeVisible(label);
 }
 
 MidiOscMapComponent::~MidiOscMapComponent()
 {
     addButton.removeListener(this);
+    controllers.removeComponentListener(this);
+    if (auto* holder = controllers.getParentComponent())
+        holder->removeMouseListener(this);
     viewport.setViewedComponent(nullptr, false);
 }
 
@@ -138,14 +148,31 @@ qev::MaxMspDocumentation MidiOscMapComponent::GetMaxMspDocumentation() const
 
 void MidiOscMapComponent::resized()
 {
-    int x = 0;
+    viewport.setBounds(0, headerHeight, getWidth(), getHeight() - headerHeight);
+    layoutHeader();
+}
+
+void MidiOscMapComponent::layoutHeader()
+{
+    // Scrolled sideways, the list stands left of the viewport by as much.
+    int x = controllers.getX();
     for (int i = 0; i < numHeaderLabels; ++i)
     {
         headers[i].setBounds(x, 0, columns[i].width, headerHeight);
         x = headers[i].getRight() + columnGap;
     }
     addButton.setBounds(headers[numHeaderLabels - 1].getRight() + addButtonGap, 5, 40, 19);
-    viewport.setBounds(0, headerHeight, getWidth(), getHeight() - headerHeight);
+}
+
+void MidiOscMapComponent::componentMovedOrResized(juce::Component&, bool wasMoved, bool)
+{
+    if (wasMoved)
+        layoutHeader();
+}
+
+void MidiOscMapComponent::mouseDown(juce::MouseEvent const&)
+{
+    juce::Component::unfocusAllComponents();
 }
 
 void MidiOscMapComponent::buttonClicked(juce::Button* button)

@@ -25,7 +25,13 @@ namespace widgets
 // Every forwarding operation takes the table's lock and may be called from any thread; the rows
 // are only ever touched on the message thread. An owner that needs several operations to appear
 // as one holds GetLock() around them. Listeners are called on the calling thread, lock held.
-class MidiOscMapComponent : public qgui::ComponentWithOscInterface, public juce::Button::Listener
+//
+// The column titles and "+" scroll sideways with the rows, so that they stay over their columns
+// in a window narrower than the rows. A press anywhere outside a control ends text editing,
+// which stores it.
+class MidiOscMapComponent : public qgui::ComponentWithOscInterface,
+                            public juce::Button::Listener,
+                            private juce::ComponentListener
 {
 public:
     static constexpr int headerHeight = 30;
@@ -66,9 +72,12 @@ public:
 
     void resized() override;
     void buttonClicked(juce::Button* button) override;
+    void mouseDown(juce::MouseEvent const& e) override;
 
 private:
     void init(Label& label);
+    void layoutHeader();
+    void componentMovedOrResized(juce::Component& component, bool wasMoved, bool wasResized) override;
 
     Viewport viewport;
     MidiOscMapControllers controllers;

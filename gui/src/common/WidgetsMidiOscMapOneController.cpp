@@ -4,11 +4,13 @@
 #include "common/QguiFunctions.h"
 #include "common/QguiStrings.h"
 #include "common/WidgetsMidiOscMapControllers.h"
+#include "midi/QevMidiOscConversion.h"
 #include "osc/QevOscAddress.h"
 
 #include <cmath>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace widgets
 {
@@ -54,10 +56,11 @@ MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_)
 
     controllerBox.setRange(0.0, 999.0, 1.0);
     channelBox.setRange(1.0, 16.0, 1.0);
-    minimumBox.setRange(-65536.0, 65536.0, 1.0);
-    maximumBox.setRange(-65536.0, 65536.0, 1.0);
-    // Single-precision steps, as the table stores its values.
-    exponentBox.setRange(static_cast<double>(0.00001f), 100.0, static_cast<double>(0.0001f));
+    // The range and exponent hold what the table or the user gives them; steps are for dragging.
+    minimumBox.SetRangeWithDragStep(-65536.0, 65536.0, 1.0);
+    maximumBox.SetRangeWithDragStep(-65536.0, 65536.0, 1.0);
+    // Single-precision bounds and step, as the table stores its values.
+    exponentBox.SetRangeWithDragStep(static_cast<double>(0.00001f), 100.0, static_cast<double>(0.0001f));
     currentMidiBox.setRange(0.0, 127.0, 1.0);
     currentOscBox.setRange(-1000000000.0, 1000000000.0, static_cast<double>(0.001f));
 
@@ -117,6 +120,11 @@ void MidiOscMapOneController::paint(juce::Graphics& g)
     g.fillAll(backgroundColour);
 }
 
+void MidiOscMapOneController::mouseDown(juce::MouseEvent const&)
+{
+    juce::Component::unfocusAllComponents();
+}
+
 void MidiOscMapOneController::resized()
 {
     int const h = getHeight() - 2;
@@ -143,23 +151,33 @@ void MidiOscMapOneController::SetBackgroundColour(juce::Colour colour)
 
 void MidiOscMapOneController::Set(qev::MidiOscMap::Entry const& entry, bool notify)
 {
+    controllerBox.SetValue(entry.controller, notify);
+    channelBox.SetValue(entry.channel, notify);
+    showPattern(entry, notify);
+    minimumBox.SetValue(entry.minimum, notify);
+    maximumBox.SetValue(entry.maximum, notify);
+    currentMidiBox.SetValue(qev::MidiOscConversion::TruncateToInt(entry.currentMidi), notify);
+    currentOscBox.SetValue(entry.currentOsc, notify);
+    exponentBox.SetValue(entry.exponent, notify);
+}
+
+void MidiOscMapOneController::showPattern(qev::MidiOscMap::Entry const& entry, bool notify)
+{
+    // The host asks for a rewrite after every message it converts: typed text waits for the
+    // editor to lose the focus, which writes it, unless the entry it was typed over is gone.
+    bool const sameEntry = entry.serial == filledSerial && entry.address.GetText() == filledPattern;
+    bool const typed = !patternRejected && patternEditor.GetText() != filledPattern;
     if (patternRejected)
     {
         patternRejected = false;
         patternEditor.setColour(juce::TextEditor::outlineColourId, outlineColour());
         patternEditor.setTooltip({});
     }
-    controllerBox.SetValue(entry.controller, notify);
-    channelBox.SetValue(entry.channel, notify);
-    // The host asks for a rewrite after every message it converts: text being typed is left alone,
-    // and leaving the editor writes it.
-    if (!patternEditor.hasKeyboardFocus(true))
-        patternEditor.SetText(entry.address.GetText(), notify);
-    minimumBox.SetValue(entry.minimum, notify);
-    maximumBox.SetValue(entry.maximum, notify);
-    currentMidiBox.SetValue(truncated(entry.currentMidi), notify);
-    currentOscBox.SetValue(entry.currentOsc, notify);
-    exponentBox.SetValue(entry.exponent, notify);
+    if (sameEntry && typed)
+        return;
+    filledSerial = entry.serial;
+    filledPattern = entry.address.GetText();
+    patternEditor.SetText(filledPattern, notify);
 }
 
 qev::String MidiOscMapOneController::GetOscPattern() const
@@ -174,40 +192,83 @@ qev::String MidiOscMapOneController::GetOscPattern() const
     return qev::String(std::move(text));
 }
 
-void MidiOscMapOneController::updateEntry()
+template <typename Change>
+void MidiOscMapOneController::storeEntry(Change const& change, std::optional<int> currentMidi)
 {
     int const index = owner.IndexOf(this);
-    int const channel = truncated(channelBox.getValue());
-    int const controller = truncated(controllerBox.getValue());
-    qev::OscAddress const address(GetOscPattern());
-    auto const minimum = static_cast<float>(minimumBox.getValue());
-    auto const maximum = static_cast<float>(maximumBox.getValue());
-    auto const exponent = static_cast<float>(exponentBox.getValue());
     {
         Guard guard(owner.GetLock());
+        auto& map = owner.GetMap();
         // A host thread may have shrunk the table since the rows were last rewritten: a row never
         // edits an entry the table does not hold. The rewrite that follows would delete this row
         // from inside its own control's callback, so it waits for the message loop.
-        if (index < 0 || static_cast<std::size_t>(index) >= owner.GetMap().GetNumEntries())
+        if (index < 0 || static_cast<std::size_t>(index) >= map.GetNumEntries())
         {
             owner.triggerAsyncUpdate();
             return;
         }
         auto const i = static_cast<std::size_t>(index);
-        if (learnToggle.getToggleState())
-            owner.GetMap().EditEntry(i, channel, controller, address, minimum, maximum, exponent,
-                                     truncated(currentMidiBox.getValue()));
-        else
-            owner.GetMap().EditEntry(i, channel, controller, address, minimum, maximum, exponent);
+        qev::MidiOscMap::Entry entry = map.GetEntry(i);
+        if (change(entry))
+        {
+            if (currentMidi)
+                map.EditEntry(i, entry.channel, entry.controller, entry.address, entry.minimum, entry.maximum,
+                              entry.exponent, *currentMidi);
+            else
+                map.EditEntry(i, entry.channel, entry.controller, entry.address, entry.minimum, entry.maximum,
+                              entry.exponent);
+        }
     }
     owner.update();
 }
 
-void MidiOscMapOneController::updateEntryFromControl()
+void MidiOscMapOneController::updateEntry(Field field)
+{
+    std::optional<qev::OscAddress> typed;
+    if (field == Field::pattern)
+    {
+        if (patternEditor.GetText() == filledPattern)
+            return;
+        typed.emplace(GetOscPattern());
+    }
+    storeEntry(
+        [&](qev::MidiOscMap::Entry& entry)
+        {
+            switch (field)
+            {
+            case Field::controller:
+                entry.controller = truncated(controllerBox.getValue());
+                break;
+            case Field::channel:
+                entry.channel = truncated(channelBox.getValue());
+                break;
+            case Field::minimum:
+                entry.minimum = static_cast<float>(minimumBox.getValue());
+                break;
+            case Field::maximum:
+                entry.maximum = static_cast<float>(maximumBox.getValue());
+                break;
+            case Field::exponent:
+                entry.exponent = static_cast<float>(exponentBox.getValue());
+                break;
+            case Field::pattern:
+                // Typed over another entry, or over an address the table has changed since: the
+                // rewrite shows the table's instead.
+                if (entry.serial != filledSerial || entry.address.GetText() != filledPattern)
+                    return false;
+                entry.address = *typed;
+                break;
+            }
+            return true;
+        },
+        std::nullopt);
+}
+
+void MidiOscMapOneController::updateEntryFromControl(Field field)
 {
     try
     {
-        updateEntry();
+        updateEntry(field);
     }
     catch (qev::Exception const& e)
     {
@@ -223,14 +284,20 @@ void MidiOscMapOneController::markPatternRejected(qev::String const& reason)
     patternEditor.setTooltip(qgui::ToJuceString(reason));
 }
 
-void MidiOscMapOneController::sliderValueChanged(juce::Slider*)
+void MidiOscMapOneController::sliderValueChanged(juce::Slider* slider)
 {
-    updateEntryFromControl();
+    // The current values are displays: nothing of theirs is ever written.
+    std::pair<juce::Slider const*, Field> const fields[] = {
+        {&controllerBox, Field::controller}, {&channelBox, Field::channel},  {&minimumBox, Field::minimum},
+        {&maximumBox, Field::maximum},       {&exponentBox, Field::exponent}};
+    for (auto const& [box, field] : fields)
+        if (box == slider)
+            updateEntryFromControl(field);
 }
 
 void MidiOscMapOneController::textEditorFocusLost(juce::TextEditor&)
 {
-    updateEntryFromControl();
+    updateEntryFromControl(Field::pattern);
 }
 
 void MidiOscMapOneController::syncLearnState() noexcept
@@ -269,7 +336,14 @@ void MidiOscMapOneController::learn(int channel, int controller, int value)
     currentMidiBox.SetValue(value, false);
     // The table re-enters this function once from inside the edit, while learning is still on; that
     // pass writes the same values and switches the toggle off, so this one ends up sending nothing.
-    updateEntryFromControl();
+    storeEntry(
+        [&](qev::MidiOscMap::Entry& entry)
+        {
+            entry.channel = channel;
+            entry.controller = controller;
+            return true;
+        },
+        value);
     // Tells the list, which turns learning off and enables every toggle again.
     learnToggle.SetToggleState(false, true);
 }

@@ -11,6 +11,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
+#include <cstdint>
+#include <optional>
 
 namespace widgets
 {
@@ -18,8 +20,13 @@ namespace widgets
 class MidiOscMapControllers;
 
 // One row of the mapping editor: it shows entry i of its owner's table, i being its position in
-// the owner's row list, and writes every edit straight back into that entry. It holds no copy of
-// the entry: the owner rewrites its controls from the table after every change.
+// the owner's row list, and writes every edit straight back into that entry: the field the user
+// changed, and no other. The owner rewrites its controls from the table after every change.
+//
+// The pattern editor keeps text being typed while the table keeps its entry, and follows the
+// table when the entry is replaced (load, clear, delete) or its address edited underneath. Only
+// text typed since the editor was filled is written back, and only into the entry it was filled
+// from.
 //
 // The row is a listener of the table for MIDI learn only. The table may report a learned message
 // on a host thread; the row then hands it to the message thread, where all its controls live.
@@ -29,24 +36,41 @@ class MidiOscMapOneController : public qgui::Component,
                                 public qev::MidiOscMap::Listener
 {
 public:
+    // The fields a user edits, one at a time.
+    enum class Field
+    {
+        controller,
+        channel,
+        pattern,
+        minimum,
+        maximum,
+        exponent
+    };
+
     explicit MidiOscMapOneController(MidiOscMapControllers& owner);
     ~MidiOscMapOneController() override;
 
     void paint(juce::Graphics& g) override;
     void resized() override;
+    // A press on the row's background ends text editing, which stores it.
+    void mouseDown(juce::MouseEvent const& e) override;
     void sliderValueChanged(juce::Slider* slider) override;
     void textEditorFocusLost(juce::TextEditor& editor) override;
     // Any thread: the table calls it from Process, under the table's lock.
     void MessageReceivedWhileMidiLearn(qev::MidiMessage const& message) override;
 
     // Shows the entry; notify true lets every changed control tell its listeners (and so write
-    // the row back into the table). A pattern editor with the keyboard focus keeps its text.
+    // the row back into the table). Text typed into the pattern editor stays while the entry is
+    // the one it was filled from, with the same address.
     void Set(qev::MidiOscMap::Entry const& entry, bool notify);
     // The pattern text as an address text: one leading "/", no trailing one, never empty.
     qev::String GetOscPattern() const;
-    // Writes the row into its entry, then has the owner rewrite every row from the table. Throws
-    // the address's qev::Exception, the table untouched, when the pattern is no valid address.
-    void updateEntry();
+    // Writes the field's control into the entry, every other field staying as the table holds it,
+    // then has the owner rewrite every row from the table. The pattern is written only when text
+    // was typed since the editor was filled, and never over an entry the table has replaced.
+    // Throws the address's qev::Exception, the table untouched, when the pattern is no valid
+    // address.
+    void updateEntry(Field field);
 
     void SetBackgroundColour(juce::Colour colour);
     juce::Colour GetBackgroundColour() const noexcept { return backgroundColour; }
@@ -75,11 +99,15 @@ public:
 
 private:
     void init(Numbox& box);
+    void showPattern(qev::MidiOscMap::Entry const& entry, bool notify);
     // The learn itself, on the message thread.
     void learn(int channel, int controller, int value);
+    // Changes a copy of the row's entry and stores it (with the current MIDI value when one is
+    // given), then rewrites the rows. A table that no longer holds the entry is left alone.
+    template <typename Change> void storeEntry(Change const& change, std::optional<int> currentMidi);
     // updateEntry for the callbacks of the framework, which must not throw: a refused pattern is
     // marked on the editor instead.
-    void updateEntryFromControl();
+    void updateEntryFromControl(Field field);
     void markPatternRejected(qev::String const& reason);
 
     MidiOscMapControllers& owner;
@@ -98,6 +126,9 @@ private:
     juce::Component::SafePointer<MidiOscMapOneController> self;
     std::atomic<bool> learning{false};
     bool patternRejected = false;
+    // What the pattern editor was last filled with, and from which entry.
+    qev::String filledPattern;
+    std::uint64_t filledSerial = 0;
 
     JUCE_DECLARE_NON_COPYABLE(MidiOscMapOneController)
 };

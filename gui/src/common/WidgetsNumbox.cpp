@@ -1,6 +1,12 @@
 #include "WidgetsNumbox.h"
 
 #include "common/QguiFunctions.h"
+#include "common/QguiStrings.h"
+#include "text/QevString.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
 
 namespace widgets
 {
@@ -35,6 +41,8 @@ juce::Label* Numbox::LookAndFeel::createSliderTextBox(juce::Slider& slider)
     label->setColour(juce::TextEditor::textColourId, text);
     label->setColour(juce::TextEditor::backgroundColourId, background.withAlpha(isBar ? 0.7f : 1.0f));
     label->setColour(juce::TextEditor::outlineColourId, outline);
+    // The label covers the whole box: without this, presses and drags never reach the slider.
+    label->addMouseListener(&slider, false);
     return label;
 }
 
@@ -71,6 +79,53 @@ void Numbox::SetFont(juce::Font const& font)
 {
     lookAndFeel.font = font;
     sendLookAndFeelChange();
+}
+
+void Numbox::SetRangeWithDragStep(double minimum, double maximum, double step)
+{
+    dragStep = step;
+    setRange(minimum, maximum, 0.0);
+}
+
+double Numbox::getValueFromText(juce::String const& text)
+{
+    auto t = text.trim();
+    auto const suffix = getTextValueSuffix();
+    if (suffix.isNotEmpty() && t.endsWith(suffix))
+        t = t.dropLastCharacters(suffix.length()).trimEnd();
+    if (t.startsWithChar('+'))
+        t = t.substring(1);
+    // Whole text, C-locale syntax, finite: "abc", "0,5", "2x", "inf" and "nan" are not numbers.
+    std::string const utf8 = t.toStdString();
+    double value = 0.0;
+    auto const [end, error] = std::from_chars(utf8.data(), utf8.data() + utf8.size(), value);
+    if (utf8.empty() || error != std::errc() || end != utf8.data() + utf8.size() || !std::isfinite(value))
+        return getValue();
+    return value;
+}
+
+juce::String Numbox::getTextFromValue(double value)
+{
+    if (dragStep > 0.0)
+        return qgui::ToJuceString(qev::String(value));
+    return Slider::getTextFromValue(value);
+}
+
+double Numbox::snapValue(double attemptedValue, DragMode dragMode)
+{
+    if (dragStep <= 0.0 || dragMode == notDragging)
+        return attemptedValue;
+    // A press without movement keeps the value exactly.
+    return dragStartValue + std::round((attemptedValue - dragStartValue) / dragStep) * dragStep;
+}
+
+void Numbox::mouseDown(juce::MouseEvent const& e)
+{
+    juce::Component::unfocusAllComponents();
+    if (!isTextBoxEditable())
+        return;
+    dragStartValue = getValue();
+    Slider::mouseDown(e);
 }
 
 } // namespace widgets

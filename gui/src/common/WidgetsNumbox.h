@@ -6,7 +6,9 @@ namespace widgets
 {
 
 // A slider shown only as its editable text box, which fills the whole box. Range, step and value
-// are left to the owner.
+// are left to the owner. The box follows presses and drags on its text box; typed text that is
+// not a number leaves the value as it is. A box whose text is not editable is a display: the mouse
+// does not change it.
 class Numbox : public Slider
 {
 public:
@@ -31,10 +33,25 @@ public:
     // Rebuilds the text box with the font at once.
     void SetFont(juce::Font const& font);
 
+    // A range without a grid: the box holds any value of [minimum, maximum] as it is set or
+    // typed, and writes it with six significant digits; a drag moves it by whole steps from
+    // where it started.
+    void SetRangeWithDragStep(double minimum, double maximum, double step);
+
     LookAndFeel& GetLookAndFeel() noexcept { return lookAndFeel; }
+
+    // One number (an optional "+" and the suffix aside), or else the current value.
+    double getValueFromText(juce::String const& text) override;
+    juce::String getTextFromValue(double value) override;
+    double snapValue(double attemptedValue, DragMode dragMode) override;
+    // A press also ends text editing elsewhere, as a press on any other control does.
+    void mouseDown(juce::MouseEvent const& e) override;
 
 private:
     LookAndFeel lookAndFeel;
+    // 0: values snap to the range's interval, as the framework does.
+    double dragStep = 0.0;
+    double dragStartValue = 0.0;
 
     JUCE_DECLARE_NON_COPYABLE(Numbox)
 };

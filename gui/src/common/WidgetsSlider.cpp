@@ -70,6 +70,9 @@ juce::String Slider::getTextFromValue(double value)
 
 void Slider::SetValue(double value, bool notify)
 {
+    // The framework's slider never settles on a NaN, which equals nothing, not even itself.
+    if (std::isnan(value))
+        return;
     setValue(value, notify ? juce::sendNotificationSync : juce::dontSendNotification);
 }
 

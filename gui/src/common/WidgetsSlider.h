@@ -24,7 +24,7 @@ public:
 
     juce::String getTextFromValue(double value) override;
 
-    // notify true calls the listeners before returning; false calls none.
+    // notify true calls the listeners before returning; false calls none. A NaN is ignored.
     virtual void SetValue(double value, bool notify);
 
 private:
