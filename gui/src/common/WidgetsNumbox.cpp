@@ -7,9 +7,36 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace widgets
 {
+namespace
+{
+
+// A value that tells its listeners at once. The framework's own posts a message for every change
+// of a value that has listeners, although a box and its text box are the only users of theirs:
+// a table of a few thousand rows would queue tens of thousands of messages, and the framework's
+// queue takes time growing with the square of their number to drain them.
+class ValueToldAtOnce : public juce::Value::ValueSource
+{
+public:
+    explicit ValueToldAtOnce(juce::var initial) : value(std::move(initial)) {}
+
+    juce::var getValue() const override { return value; }
+    void setValue(juce::var const& newValue) override
+    {
+        if (value.equalsWithSameType(newValue))
+            return;
+        value = newValue;
+        sendChangeMessage(true);
+    }
+
+private:
+    juce::var value;
+};
+
+} // namespace
 
 Numbox::LookAndFeel::LookAndFeel() : font(qgui::GetFont("Arial", "plain", 11.0f))
 {
@@ -27,6 +54,7 @@ void Numbox::LookAndFeel::drawRotarySlider(juce::Graphics&, int, int, int, int, 
 juce::Label* Numbox::LookAndFeel::createSliderTextBox(juce::Slider& slider)
 {
     auto* label = new juce::Label();
+    label->getTextValue().referTo(juce::Value(new ValueToldAtOnce(juce::String())));
     label->setFont(font);
     label->setJustificationType(juce::Justification::centred);
 
@@ -59,9 +87,25 @@ juce::Slider::SliderLayout Numbox::LookAndFeel::getSliderLayout(juce::Slider& sl
     return layout;
 }
 
-Numbox::Numbox()
+Numbox::TextBoxRebuildsHeld::TextBoxRebuildsHeld(Numbox& box) noexcept : box(box)
 {
-    setSliderStyle(juce::Slider::RotaryHorizontalVerticalDrag);
+    ++box.rebuildsHeld;
+}
+
+Numbox::TextBoxRebuildsHeld::~TextBoxRebuildsHeld()
+{
+    if (--box.rebuildsHeld == 0 && box.rebuildPending)
+    {
+        box.rebuildPending = false;
+        box.lookAndFeelChanged();
+    }
+}
+
+// Built without a text box, which is then built once, with this box's look-and-feel and colours.
+Numbox::Numbox() : Slider(juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox)
+{
+    getValueObject().referTo(juce::Value(new ValueToldAtOnce(getValue())));
+    TextBoxRebuildsHeld const held(*this);
     setTextBoxStyle(juce::Slider::TextBoxBelow, false, 50, 14);
     setColour(juce::Slider::textBoxBackgroundColourId, juce::Colour(0xFFDBDBDB).withAlpha(0.0f));
     setColour(juce::Slider::textBoxOutlineColourId, juce::Colour(0xFFDBDBDB));
@@ -117,6 +161,14 @@ double Numbox::snapValue(double attemptedValue, DragMode dragMode)
         return attemptedValue;
     // A press without movement keeps the value exactly.
     return dragStartValue + std::round((attemptedValue - dragStartValue) / dragStep) * dragStep;
+}
+
+void Numbox::lookAndFeelChanged()
+{
+    if (rebuildsHeld > 0)
+        rebuildPending = true;
+    else
+        Slider::lookAndFeelChanged();
 }
 
 void Numbox::mouseDown(juce::MouseEvent const& e)

@@ -9,6 +9,9 @@ namespace widgets
 // are left to the owner. The box follows presses and drags on its text box; typed text that is
 // not a number leaves the value as it is. A box whose text is not editable is a display: the mouse
 // does not change it.
+//
+// The value and the text box's text tell their listeners at once rather than through a posted
+// message, so that setting many boxes leaves nothing queued.
 class Numbox : public Slider
 {
 public:
@@ -25,6 +28,21 @@ public:
         juce::Slider::SliderLayout getSliderLayout(juce::Slider& slider) override;
 
         juce::Font font;
+    };
+
+    // While one is alive, changes of colour, font and look-and-feel mark the box's text box for
+    // rebuilding instead of rebuilding it each time; the last one to go rebuilds it once. For an
+    // owner that configures many boxes in many steps.
+    class TextBoxRebuildsHeld
+    {
+    public:
+        explicit TextBoxRebuildsHeld(Numbox& box) noexcept;
+        ~TextBoxRebuildsHeld();
+        TextBoxRebuildsHeld(TextBoxRebuildsHeld const&) = delete;
+        TextBoxRebuildsHeld& operator=(TextBoxRebuildsHeld const&) = delete;
+
+    private:
+        Numbox& box;
     };
 
     Numbox();
@@ -46,9 +64,12 @@ public:
     double snapValue(double attemptedValue, DragMode dragMode) override;
     // A press also ends text editing elsewhere, as a press on any other control does.
     void mouseDown(juce::MouseEvent const& e) override;
+    void lookAndFeelChanged() override;
 
 private:
     LookAndFeel lookAndFeel;
+    int rebuildsHeld = 0;
+    bool rebuildPending = false;
     // 0: values snap to the range's interval, as the framework does.
     double dragStep = 0.0;
     double dragStartValue = 0.0;

@@ -44,6 +44,11 @@ Slider::Slider()
     setPopupMenuEnabled(true);
 }
 
+Slider::Slider(SliderStyle style, TextEntryBoxPosition textBoxPosition) : juce::Slider(style, textBoxPosition)
+{
+    setPopupMenuEnabled(true);
+}
+
 Slider::~Slider() = default;
 
 juce::String Slider::getTextFromValue(double value)

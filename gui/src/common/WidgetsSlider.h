@@ -27,6 +27,11 @@ public:
     // notify true calls the listeners before returning; false calls none. A NaN is ignored.
     virtual void SetValue(double value, bool notify);
 
+protected:
+    // For a subclass that builds its own kind of slider: no text box is made for a position that
+    // is replaced straight away.
+    Slider(SliderStyle style, TextEntryBoxPosition textBoxPosition);
+
 private:
     JUCE_DECLARE_NON_COPYABLE(Slider)
 };
