@@ -11,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -77,6 +79,77 @@ protected:
     std::unique_ptr<widgets::MidiOscMapComponent> panel = std::make_unique<widgets::MidiOscMapComponent>();
     std::filesystem::path folder;
 };
+
+// A press as the window system delivers it: through the window's peer, so that the framework finds
+// the component under the pointer and moves the focus as for a real click. Handled before it
+// returns.
+void pressInWindow(juce::Component& window, juce::Component& panel, juce::Point<int> inPanel)
+{
+    auto* const peer = window.getPeer();
+    auto const at = peer->globalToLocal(panel.localPointToGlobal(inPanel).toFloat());
+    auto const time = juce::Time::currentTimeMillis();
+    peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, at,
+                           juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier),
+                           juce::MouseInputSource::defaultPressure,
+                           juce::MouseInputSource::defaultOrientation, time);
+    peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, at, juce::ModifierKeys(),
+                           juce::MouseInputSource::defaultPressure,
+                           juce::MouseInputSource::defaultOrientation, time + 1);
+}
+
+void pressButton(juce::Component& window, juce::Component& panel, juce::Button& button)
+{
+    pressInWindow(window, panel, panel.getLocalPoint(&button, button.getLocalBounds().getCentre()));
+}
+
+// Whether every row shows its entry, read from the components as they stand, without bringing
+// anything in line first: what the next paint would draw.
+::testing::AssertionResult rowsShowTheTable(widgets::MidiOscMapComponent& panel)
+{
+    std::vector<qev::MidiOscMap::Entry> entries;
+    {
+        std::lock_guard<std::recursive_mutex> guard(panel.GetLock());
+        auto const& map = panel.GetControllers().GetMap();
+        for (std::size_t i = 0; i < map.GetNumEntries(); ++i)
+            entries.push_back(map.GetEntry(i));
+    }
+    auto& list = panel.GetControllers();
+    if (static_cast<std::size_t>(list.getNumChildComponents()) != entries.size() ||
+        list.getHeight() != 21 * static_cast<int>(entries.size()))
+        return ::testing::AssertionFailure() << list.getNumChildComponents() << " rows, " << list.getHeight()
+                                             << " pixels high, for " << entries.size() << " entries";
+    for (std::size_t i = 0; i < entries.size(); ++i)
+    {
+        auto const& e = entries[i];
+        auto* const row =
+            dynamic_cast<widgets::MidiOscMapOneController*>(list.getChildComponent(static_cast<int>(i)));
+        if (row == nullptr || row->GetControllerBox().getValue() != e.controller ||
+            row->GetChannelBox().getValue() != e.channel ||
+            row->GetPatternEditor().GetText() != e.address.GetText() ||
+            row->GetMinimumBox().getValue() != static_cast<double>(e.minimum) ||
+            row->GetMaximumBox().getValue() != static_cast<double>(e.maximum) ||
+            row->GetCurrentMidiBox().getValue() != static_cast<int>(e.currentMidi) ||
+            std::abs(row->GetCurrentOscBox().getValue() - static_cast<double>(e.currentOsc)) > 0.001)
+            return ::testing::AssertionFailure()
+                   << "row " << i << " shows \""
+                   << (row != nullptr ? row->getText() : juce::String("nothing")) << "\" for channel "
+                   << e.channel << ", controller " << e.controller << ", "
+                   << e.address.GetText().GetStdString() << ", MIDI " << e.currentMidi << ", OSC "
+                   << e.currentOsc;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// A mapping file of count entries on channel 1, controllers from 0, at "/m/<i>".
+void writeTable(qev::File const& file, int count)
+{
+    std::ofstream out(file.GetFullPathName().GetStdString());
+    out << "<trov5.cclink>";
+    for (int i = 0; i < count; ++i)
+        out << "<mapping midichannel=\"1\" midicontroller=\"" << i << "\" pattern=\"/m/" << i
+            << "\" minrange=\"-10\" maxrange=\"10\" exponent=\"1\"/>";
+    out << "</trov5.cclink>";
+}
 
 std::string readFile(qev::File const& file)
 {
@@ -209,7 +282,6 @@ TEST_F(MidiOscMapComponentTest, RefreshFromAnotherThreadWaitsForTheMessageThread
             panel->Refresh();
             panel->Refresh();
         });
-    EXPECT_EQ(0.0, midiShown(0));
     EXPECT_TRUE(pumpUntil([&] { return midiShown(0) == 64.0; }));
 }
 
@@ -230,6 +302,7 @@ TEST_F(MidiOscMapComponentTest, PanelLayout)
 
     // Eighteen rows no longer fit the view: it scrolls.
     clickAdd(17);
+    ASSERT_EQ(18u, numRows());
     EXPECT_GT(panel->GetControllers().getHeight(), panel->GetViewport().getViewHeight());
     EXPECT_TRUE(panel->GetViewport().canScrollVertically());
 
@@ -343,21 +416,7 @@ TEST(MidiOscMapComponentOnDisplay, TextBeingTypedSurvivesARefreshAndAPressOutsid
         std::lock_guard<std::recursive_mutex> guard(panel->GetLock());
         return panel->GetControllers().GetMap().GetEntry(0).address.GetText().GetStdString();
     };
-    // A press as the window system delivers it: through the window's peer, so that the framework
-    // finds the component under the pointer and moves the focus as for a real click.
-    auto const press = [&](juce::Point<int> inPanel)
-    {
-        auto* const peer = window.getPeer();
-        auto const at = peer->globalToLocal(panel->localPointToGlobal(inPanel).toFloat());
-        auto const time = juce::Time::currentTimeMillis();
-        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, at,
-                               juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier),
-                               juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                               time);
-        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, at, juce::ModifierKeys(),
-                               juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                               time + 1);
-    };
+    auto const press = [&](juce::Point<int> inPanel) { pressInWindow(window, *panel, inPanel); };
     struct Place
     {
         char const* what;
@@ -385,4 +444,105 @@ TEST(MidiOscMapComponentOnDisplay, TextBeingTypedSurvivesARefreshAndAPressOutsid
         EXPECT_TRUE(pumpUntil([&] { return stored() == typed; })) << place.what;
         EXPECT_EQ(typed, editor.GetText().GetStdString());
     }
+}
+
+// The host's calls as the object makes them: on the main thread the refresh follows at once; on
+// the scheduler thread while the window is shown it waits for the main thread (the queue
+// element's task), and while it is hidden it runs there and then.
+TEST_F(MidiOscMapComponentTest, OnDisplayEveryChangeIsShownByTheNextPaintAndAHiddenEditorCatchesUpWhenOpened)
+{
+    if (!qgui::Runtime::HasDisplay())
+        GTEST_SKIP() << "no display: run under xvfb-run -a";
+    auto* const editor = new widgets::MidiOscMapComponent;
+    qgui::MaxMspWindowManager window(editor);
+    ASSERT_TRUE(window.SetVisibleAndToFront());
+    ASSERT_TRUE(pumpUntil([&] { return editor->isShowing() && window.getPeer() != nullptr; }));
+    auto& list = editor->GetControllers();
+    EXPECT_TRUE(list.IsOnScreen());
+    qev::File const twelve = fileNamed("twelve.xml");
+    qev::File const five = fileNamed("five.xml");
+    writeTable(twelve, 12);
+    writeTable(five, 5);
+    ASSERT_TRUE(editor->LoadFromXml(twelve));
+    EXPECT_TRUE(rowsShowTheTable(*editor)) << "load";
+
+    auto const onMain = [&](std::function<void()> const& call)
+    {
+        call();
+        editor->Refresh();
+    };
+    auto const onScheduler = [&](std::function<void()> const& call)
+    {
+        onAnotherThread(call);
+        if (window.IsOpen())
+            editor->Refresh();
+        else
+            onAnotherThread([&] { editor->Refresh(); });
+    };
+    auto const controller = [&](int number, int value)
+    { return [=] { editor->Process(qev::MidiMessage::ControllerEvent(1, number, value)); }; };
+    auto const osc = [&](int entry, float value)
+    {
+        return [=]
+        {
+            qev::OscMessage message(qev::OscAddress("/m/" + std::to_string(entry)));
+            message.Add(value);
+            editor->Process(message);
+        };
+    };
+    auto const row = [&](std::size_t i) -> widgets::MidiOscMapOneController&
+    { return *dynamic_cast<widgets::MidiOscMapOneController*>(list.getChildComponent(static_cast<int>(i))); };
+    struct Step
+    {
+        char const* what;
+        std::function<void()> act;
+    };
+    Step const shown[] = {
+        {"a controller on the main thread", [&] { onMain(controller(3, 100)); }},
+        {"a controller on the scheduler thread", [&] { onScheduler(controller(4, 50)); }},
+        {"OSC on the main thread", [&] { onMain(osc(5, 2.5f)); }},
+        {"OSC on the scheduler thread", [&] { onScheduler(osc(6, -7.5f)); }},
+        {"a learn from the scheduler thread",
+         [&]
+         {
+             pressButton(window, *editor, row(7).GetLearnToggle());
+             ASSERT_TRUE(row(7).GetLearnToggle().getToggleState());
+             onScheduler([&] { editor->Process(qev::MidiMessage::ControllerEvent(9, 77, 64)); });
+             ASSERT_FALSE(row(7).GetLearnToggle().getToggleState());
+             ASSERT_EQ(77.0, row(7).GetControllerBox().getValue());
+         }},
+        {"a learn on the main thread",
+         [&]
+         {
+             pressButton(window, *editor, row(2).GetLearnToggle());
+             onMain([&] { editor->Process(qev::MidiMessage::ControllerEvent(10, 33, 1)); });
+             ASSERT_EQ(33.0, row(2).GetControllerBox().getValue());
+         }},
+        {"+", [&] { pressButton(window, *editor, editor->GetAddButton()); }},
+        {"delete", [&] { pressButton(window, *editor, row(0).GetDeleteButton()); }},
+        {"a load of fewer mappings", [&] { ASSERT_TRUE(editor->LoadFromXml(five)); }},
+        {"a controller after the load", [&] { onScheduler(controller(2, 127)); }},
+        {"clear on the scheduler thread", [&] { onScheduler([&] { editor->Clear(); }); }},
+        {"a load of more mappings", [&] { ASSERT_TRUE(editor->LoadFromXml(twelve)); }},
+    };
+    for (Step const& step : shown)
+    {
+        step.act();
+        // Nothing of the message loop has run since: this is what the next paint shows.
+        EXPECT_TRUE(rowsShowTheTable(*editor)) << step.what;
+    }
+
+    // Hidden, the editor does nothing for the table's changes; opened, it shows them at once.
+    window.setVisible(false);
+    EXPECT_FALSE(list.IsOnScreen());
+    onMain(controller(1, 11));
+    onScheduler(controller(8, 88));
+    onScheduler(osc(9, 9.0f));
+    ASSERT_TRUE(editor->LoadFromXml(five));
+    onScheduler([&] { editor->Clear(); });
+    ASSERT_TRUE(editor->LoadFromXml(twelve));
+    onScheduler(controller(11, 120));
+    ASSERT_TRUE(window.SetVisibleAndToFront());
+    EXPECT_TRUE(list.IsOnScreen());
+    EXPECT_TRUE(rowsShowTheTable(*editor)) << "opened";
 }

@@ -89,18 +89,12 @@ void MidiOscMapComponent::Process(qev::MidiMessage const& message)
 
 void MidiOscMapComponent::Process(qev::OscMessage const& message)
 {
-    Guard guard(GetLock());
-    controllers.GetMap().Process(message);
+    controllers.Process(message);
 }
 
 void MidiOscMapComponent::Refresh()
 {
-    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
-    // Rows are components: only the message thread may touch them, unless there is none.
-    if (messageManager == nullptr || messageManager->isThisTheMessageThread())
-        controllers.update();
-    else
-        controllers.triggerAsyncUpdate();
+    controllers.Refresh();
 }
 
 void MidiOscMapComponent::ForceUpdate()
@@ -113,6 +107,7 @@ void MidiOscMapComponent::Clear()
 {
     Guard guard(GetLock());
     controllers.GetMap().Clear();
+    controllers.TableReplaced();
 }
 
 bool MidiOscMapComponent::LoadFromXml(qev::File const& file)
@@ -121,11 +116,12 @@ bool MidiOscMapComponent::LoadFromXml(qev::File const& file)
     try
     {
         Guard guard(GetLock());
+        // A parse error leaves the table emptied.
+        controllers.TableReplaced();
         loaded = controllers.GetMap().LoadFromXml(file);
     }
     catch (...)
     {
-        // A parse error leaves the table emptied.
         Refresh();
         throw;
     }
@@ -183,7 +179,7 @@ void MidiOscMapComponent::buttonClicked(juce::Button* button)
         Guard guard(GetLock());
         controllers.GetMap().AddNewEntry();
     }
-    controllers.update();
+    controllers.Refresh();
 }
 
 } // namespace widgets

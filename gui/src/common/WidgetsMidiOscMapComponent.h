@@ -47,8 +47,10 @@ public:
     void Process(qev::MidiMessage const& message);
     // OSC to MIDI.
     void Process(qev::OscMessage const& message);
-    // Rebuilds the rows from the table: at once on the message thread, otherwise posted to it
-    // (several posts before it runs give one rebuild).
+    // Brings the rows in line with what the operations above changed. On screen: the rows of the
+    // changed entries only, at once on the message thread, otherwise posted to it (several posts
+    // before it runs give one). Off screen (window closed, or never opened): nothing but a mark,
+    // whatever the table holds; the rows follow when the window opens or a row is asked for.
     void Refresh();
     // Sends every entry's current values to the listeners again.
     void ForceUpdate();

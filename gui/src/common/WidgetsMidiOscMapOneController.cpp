@@ -32,14 +32,6 @@ juce::Colour outlineColour()
     return juce::Colours::white.withAlpha(0.5f);
 }
 
-// The framework sometimes runs without a message manager (before start-up, in some tools): then
-// whoever calls is the only thread the controls know.
-bool onMessageThread()
-{
-    auto* const messageManager = juce::MessageManager::getInstanceWithoutCreating();
-    return messageManager == nullptr || messageManager->isThisTheMessageThread();
-}
-
 int truncated(double value)
 {
     return static_cast<int>(value);
@@ -47,8 +39,8 @@ int truncated(double value)
 
 } // namespace
 
-MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_)
-    : owner(owner_), backgroundColour(juce::Colours::transparentWhite), patternEditor(""),
+MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_, std::size_t index_)
+    : owner(owner_), index(index_), backgroundColour(juce::Colours::transparentWhite), patternEditor(""),
       learnToggle("learn"), deleteButton("delete")
 {
     patternEditor.setFont(rowFont());
@@ -87,25 +79,15 @@ MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_)
                         &currentOscBox})
         init(*box);
 
-    // Made here, on the message thread: the framework's weak reference is set up lazily and not
-    // thread-safe, while copying it is.
-    self = this;
-    {
-        Guard guard(owner.GetLock());
-        owner.GetMap().AddListener(this);
-    }
     setSize(800, 30);
 }
 
-MidiOscMapOneController::~MidiOscMapOneController()
-{
-    // Under the lock: a host thread may be reporting to the listeners right now.
-    Guard guard(owner.GetLock());
-    owner.GetMap().RemoveListener(this);
-}
+MidiOscMapOneController::~MidiOscMapOneController() = default;
 
 void MidiOscMapOneController::init(Numbox& box)
 {
+    // Four changes, one text box.
+    Numbox::TextBoxRebuildsHeld const held(box);
     box.setScrollWheelEnabled(false);
     box.SetFont(rowFont());
     box.setColour(juce::Slider::textBoxOutlineColourId, outlineColour());
@@ -195,19 +177,21 @@ qev::String MidiOscMapOneController::GetOscPattern() const
 template <typename Change>
 void MidiOscMapOneController::storeEntry(Change const& change, std::optional<int> currentMidi)
 {
-    int const index = owner.IndexOf(this);
+    // Whatever the edit sets off (a host fed by the outlets may clear the table at once) must not
+    // delete this row under its control's callback.
+    MidiOscMapControllers::RowCallback const inCallback(owner);
     {
         Guard guard(owner.GetLock());
         auto& map = owner.GetMap();
         // A host thread may have shrunk the table since the rows were last rewritten: a row never
         // edits an entry the table does not hold. The rewrite that follows would delete this row
         // from inside its own control's callback, so it waits for the message loop.
-        if (index < 0 || static_cast<std::size_t>(index) >= map.GetNumEntries())
+        if (index >= map.GetNumEntries())
         {
             owner.triggerAsyncUpdate();
             return;
         }
-        auto const i = static_cast<std::size_t>(index);
+        auto const i = index;
         qev::MidiOscMap::Entry entry = map.GetEntry(i);
         if (change(entry))
         {
@@ -219,7 +203,7 @@ void MidiOscMapOneController::storeEntry(Change const& change, std::optional<int
                               entry.exponent);
         }
     }
-    owner.update();
+    owner.RowEdited(index);
 }
 
 void MidiOscMapOneController::updateEntry(Field field)
@@ -282,6 +266,7 @@ void MidiOscMapOneController::markPatternRejected(qev::String const& reason)
     patternRejected = true;
     patternEditor.setColour(juce::TextEditor::outlineColourId, juce::Colour(rejectedPatternColour));
     patternEditor.setTooltip(qgui::ToJuceString(reason));
+    owner.RowNeedsRewrite(index);
 }
 
 void MidiOscMapOneController::sliderValueChanged(juce::Slider* slider)
@@ -300,42 +285,16 @@ void MidiOscMapOneController::textEditorFocusLost(juce::TextEditor&)
     updateEntryFromControl(Field::pattern);
 }
 
-void MidiOscMapOneController::syncLearnState() noexcept
-{
-    learning = learnToggle.getToggleState();
-}
-
-void MidiOscMapOneController::MessageReceivedWhileMidiLearn(qev::MidiMessage const& message)
-{
-    if (!message.IsController() || !learning)
-        return;
-    int const channel = message.GetChannel();
-    int const controller = message.GetControllerNumber();
-    int const value = message.GetControllerValue();
-    if (onMessageThread())
-    {
-        learn(channel, controller, value);
-        return;
-    }
-    // The controls belong to the message thread. Later messages post too; the first to run
-    // switches the toggle off, and the others find it off.
-    juce::MessageManager::callAsync(
-        [self = self, channel, controller, value]
-        {
-            if (auto* row = self.getComponent())
-                row->learn(channel, controller, value);
-        });
-}
-
-void MidiOscMapOneController::learn(int channel, int controller, int value)
+void MidiOscMapOneController::Learn(int channel, int controller, int value)
 {
     if (!learnToggle.getToggleState())
         return;
     controllerBox.SetValue(controller, false);
     channelBox.SetValue(channel, false);
     currentMidiBox.SetValue(value, false);
-    // The table re-enters this function once from inside the edit, while learning is still on; that
-    // pass writes the same values and switches the toggle off, so this one ends up sending nothing.
+    // The table re-enters this function (through the list) once from inside the edit, while
+    // learning is still on; that pass writes the same values and switches the toggle off, so this
+    // one ends up sending nothing.
     storeEntry(
         [&](qev::MidiOscMap::Entry& entry)
         {

@@ -10,7 +10,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -28,12 +28,11 @@ class MidiOscMapControllers;
 // text typed since the editor was filled is written back, and only into the entry it was filled
 // from.
 //
-// The row is a listener of the table for MIDI learn only. The table may report a learned message
-// on a host thread; the row then hands it to the message thread, where all its controls live.
+// A row keeps its index for life: rows are only ever added and deleted at the end of the list.
+// MIDI learn reaches the learning row through the list, on the message thread.
 class MidiOscMapOneController : public qgui::Component,
                                 public juce::Slider::Listener,
-                                public juce::TextEditor::Listener,
-                                public qev::MidiOscMap::Listener
+                                public juce::TextEditor::Listener
 {
 public:
     // The fields a user edits, one at a time.
@@ -47,7 +46,7 @@ public:
         exponent
     };
 
-    explicit MidiOscMapOneController(MidiOscMapControllers& owner);
+    MidiOscMapOneController(MidiOscMapControllers& owner, std::size_t index);
     ~MidiOscMapOneController() override;
 
     void paint(juce::Graphics& g) override;
@@ -56,8 +55,11 @@ public:
     void mouseDown(juce::MouseEvent const& e) override;
     void sliderValueChanged(juce::Slider* slider) override;
     void textEditorFocusLost(juce::TextEditor& editor) override;
-    // Any thread: the table calls it from Process, under the table's lock.
-    void MessageReceivedWhileMidiLearn(qev::MidiMessage const& message) override;
+    // A controller message while the learn toggle is on: takes its channel and controller into
+    // the entry (and the value, converted at once), then switches the toggle off. Message thread.
+    void Learn(int channel, int controller, int value);
+
+    std::size_t GetIndex() const noexcept { return index; }
 
     // Shows the entry; notify true lets every changed control tell its listeners (and so write
     // the row back into the table). Text typed into the pattern editor stays while the entry is
@@ -66,7 +68,7 @@ public:
     // The pattern text as an address text: one leading "/", no trailing one, never empty.
     qev::String GetOscPattern() const;
     // Writes the field's control into the entry, every other field staying as the table holds it,
-    // then has the owner rewrite every row from the table. The pattern is written only when text
+    // then has the owner rewrite the rows it changed. The pattern is written only when text
     // was typed since the editor was filled, and never over an entry the table has replaced.
     // Throws the address's qev::Exception, the table untouched, when the pattern is no valid
     // address.
@@ -74,10 +76,6 @@ public:
 
     void SetBackgroundColour(juce::Colour colour);
     juce::Colour GetBackgroundColour() const noexcept { return backgroundColour; }
-
-    // Mirrors the learn toggle for the table's threads, which may not read the toggle itself.
-    // Message thread.
-    void syncLearnState() noexcept;
 
     Numbox& GetControllerBox() noexcept { return controllerBox; }
     Numbox& GetChannelBox() noexcept { return channelBox; }
@@ -100,10 +98,9 @@ public:
 private:
     void init(Numbox& box);
     void showPattern(qev::MidiOscMap::Entry const& entry, bool notify);
-    // The learn itself, on the message thread.
-    void learn(int channel, int controller, int value);
     // Changes a copy of the row's entry and stores it (with the current MIDI value when one is
-    // given), then rewrites the rows. A table that no longer holds the entry is left alone.
+    // given), then has the rows it changed rewritten. A table that no longer holds the entry is
+    // left alone.
     template <typename Change> void storeEntry(Change const& change, std::optional<int> currentMidi);
     // updateEntry for the callbacks of the framework, which must not throw: a refused pattern is
     // marked on the editor instead.
@@ -111,6 +108,7 @@ private:
     void markPatternRejected(qev::String const& reason);
 
     MidiOscMapControllers& owner;
+    std::size_t const index;
     juce::Colour backgroundColour;
     Numbox controllerBox;
     Numbox channelBox;
@@ -122,9 +120,6 @@ private:
     Numbox currentOscBox;
     ToggleTextButton learnToggle;
     PushButton deleteButton;
-    // Copied by the table's threads when they post a learn.
-    juce::Component::SafePointer<MidiOscMapOneController> self;
-    std::atomic<bool> learning{false};
     bool patternRejected = false;
     // What the pattern editor was last filled with, and from which entry.
     qev::String filledPattern;
