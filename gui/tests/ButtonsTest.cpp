@@ -1,3 +1,5 @@
+#include "GuiTestHelpers.h"
+#include "common/QguiFunctions.h"
 #include "common/WidgetsButtons.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +55,16 @@ TEST(ButtonsTest, PushButtonStartsMomentaryWithItsColoursAndFont)
     EXPECT_TRUE(font.isBold());
     EXPECT_FLOAT_EQ(12.0f, font.getHeight());
     EXPECT_EQ(font, button.GetLookAndFeel().getTextButtonFont(button, 100));
+
+    // The text is drawn in a bold face, also where the family is not installed: its strokes hold
+    // more ink than those of the plain face.
+    button.setBounds(0, 0, 60, 19);
+    button.setButtonText("delete");
+    button.setColour(juce::TextButton::buttonColourId, juce::Colours::transparentBlack);
+    int const boldInk = guitest::countInk(guitest::render(button), button.getLocalBounds());
+    button.SetFont(qgui::GetFont("Arial", "plain", 12.0f));
+    int const plainInk = guitest::countInk(guitest::render(button), button.getLocalBounds());
+    EXPECT_GT(boldInk, plainInk * 115 / 100) << boldInk << " against " << plainInk;
 
     button.triggerClick();
     juce::MessageManager::getInstance()->runDispatchLoopUntil(20);

@@ -2,7 +2,8 @@
 
 #include "common/QguiRuntime.h"
 
-#include <juce_events/juce_events.h>
+#include <gtest/gtest.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <chrono>
 #include <functional>
@@ -37,6 +38,36 @@ inline void onAnotherThread(std::function<void()> const& function)
 {
     std::thread thread(function);
     thread.join();
+}
+
+// What the component paints, on a transparent image of its size, as its window would show it.
+inline juce::Image render(juce::Component& component)
+{
+    return component.createComponentSnapshot(component.getLocalBounds(), true, 1.0f);
+}
+
+// A pixel of text drawn in black: dark and mostly opaque.
+inline bool isInk(juce::Colour pixel)
+{
+    return pixel.getAlpha() > 0x80 && pixel.getBrightness() < 0.5f;
+}
+
+inline int countInk(juce::Image const& image, juce::Rectangle<int> area)
+{
+    int count = 0;
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            count += isInk(image.getPixelAt(x, y)) ? 1 : 0;
+    return count;
+}
+
+// The lowest row of the area that holds ink, -1 when there is none.
+inline int lowestInkRow(juce::Image const& image, juce::Rectangle<int> area)
+{
+    for (int y = area.getBottom() - 1; y >= area.getY(); --y)
+        if (countInk(image, area.withY(y).withHeight(1)) > 0)
+            return y;
+    return -1;
 }
 
 } // namespace guitest

@@ -112,6 +112,21 @@ TEST_F(MidiOscMapRowTest, ShowsItsEntryInTenColumns)
     EXPECT_EQ(0xFFEDF3FEu, row(2).GetBackgroundColour().getARGB());
 }
 
+TEST_F(MidiOscMapRowTest, PatternTextDrawsWithinTheField)
+{
+    auto& editor = row(0).GetPatternEditor();
+    auto const lowestInk = [&](char const* text)
+    {
+        editor.SetText(text, false);
+        return guitest::lowestInkRow(guitest::render(editor), editor.getLocalBounds());
+    };
+    // The tail of the "g" shows below the baseline, above the field's bottom outline.
+    int const withDescender = lowestInk("/track/1/gain");
+    int const withoutDescender = lowestInk("/track/1/oain");
+    EXPECT_GT(withDescender, withoutDescender + 1);
+    EXPECT_LT(withDescender, editor.getHeight() - 1);
+}
+
 TEST_F(MidiOscMapRowTest, PatternTextBecomesAnAddress)
 {
     struct Case

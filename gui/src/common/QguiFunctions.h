@@ -27,6 +27,14 @@ juce::Font GetFont(qev::String const& typefaceName, qev::String const& style, fl
 
 qev::StringArray JuceStringArray2OmvarStringArray(juce::StringArray const& in);
 
+// Every font of the process is turned into a face here: a family that is not installed is drawn
+// in the installed, metric-compatible Liberation Sans of the same style, so that a font named
+// "Arial" keeps Arial's metrics, descenders and bold where Arial itself is missing. The installed
+// families are read once, at installation. Installed by Runtime::Initialise and removed by
+// Runtime::Shutdown; both idempotent.
+void InstallTypefaceResolver();
+void RemoveTypefaceResolver() noexcept;
+
 // Sends the text of qev::SystemClipboard to the system clipboard of the framework. Installed by
 // Runtime::Initialise and removed by Runtime::Shutdown; both idempotent.
 void InstallSystemClipboardBackend() noexcept;
