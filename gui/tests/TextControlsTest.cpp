@@ -363,6 +363,9 @@ TEST(TooltipWindow, OneGreyWindowSharedByEveryHolder)
         EXPECT_EQ(&first.getObject(), &second.getObject());
         EXPECT_EQ(2, first.getReferenceCount());
         EXPECT_EQ(0xFF808080u, first->findColour(juce::TooltipWindow::backgroundColourId).getARGB());
+        // Painted grey too: the framework draws with the colours of the window's look-and-feel.
+        first->setSize(60, 20);
+        EXPECT_EQ(0xFF808080u, guitest::render(*first).getPixelAt(30, 10).getARGB());
         EXPECT_EQ(nullptr, first->getParentComponent());
         EXPECT_FALSE(first->isOnDesktop());
     }
