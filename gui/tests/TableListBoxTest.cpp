@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -174,6 +175,36 @@ TEST(TableListBox, FontSizeIsClampedAndSetsTheRowHeight)
     list.DecrementFontSize();
     EXPECT_FLOAT_EQ(1.0f, list.GetFont().getHeight());
     EXPECT_EQ(6, inner.getRowHeight());
+}
+
+TEST(TableListBox, TheColumnSpansTheVisibleWidthWhetherTheVerticalScrollBarShowsOrNot)
+{
+    widgets::TableListBox list;
+    juce::TableListBox& inner = list.GetInnerList();
+    list.setSize(200, 100);
+    auto const few = makeItems({"a", "b", "c"});
+    auto const many = makeItems(std::vector<std::string>(30, "line"));
+    struct Step
+    {
+        char const* what;
+        std::function<void()> change;
+        bool scrolls;
+    };
+    Step const steps[] = {
+        {"few rows", [&] { list.SetItems(few); }, false},
+        {"more rows than fit", [&] { list.SetItems(many); }, true},
+        {"few again", [&] { list.SetItems(few); }, false},
+        {"a font too big for them", [&] { list.SetFontSize(40.0f); }, true},
+        {"a small font again", [&] { list.SetFontSize(13.0f); }, false},
+    };
+    for (auto const& step : steps)
+    {
+        step.change();
+        EXPECT_EQ(step.scrolls, inner.getVerticalScrollBar().isVisible()) << step.what;
+        // Nothing is wider than the list: no horizontal bar over the last row.
+        EXPECT_FALSE(inner.getHorizontalScrollBar().isVisible()) << step.what;
+        EXPECT_EQ(inner.getVisibleContentWidth(), inner.getHeader().getColumnWidth(1)) << step.what;
+    }
 }
 
 TEST_F(TableListBoxWithItems, SelectedItemsComeBackInRowOrder)
