@@ -40,6 +40,23 @@ inline void onAnotherThread(std::function<void()> const& function)
     thread.join();
 }
 
+// Holds the compositing manager's selection of screen 0 on an X connection of its own, so that
+// the framework finds a compositing window manager, as on a desktop that runs one, and lets windows
+// be see-through. Does nothing without a display.
+class CompositingManagerStandIn
+{
+public:
+    CompositingManagerStandIn();
+    ~CompositingManagerStandIn(); // the selection goes with the connection
+    CompositingManagerStandIn(CompositingManagerStandIn const&) = delete;
+    CompositingManagerStandIn& operator=(CompositingManagerStandIn const&) = delete;
+
+    bool IsRunning() const noexcept { return display != nullptr; }
+
+private:
+    void* display = nullptr;
+};
+
 // What the component paints, on a transparent image of its size, as its window would show it.
 inline juce::Image render(juce::Component& component)
 {

@@ -143,6 +143,15 @@ juce::Font GetFont(qev::String const& typefaceName, qev::String const& style, fl
     return juce::Font(ToJuceString(typefaceName), height, flag);
 }
 
+juce::uint8 AlphaByte(float alpha) noexcept
+{
+    if (!(alpha > 0.0f))
+        return 0;
+    if (alpha >= 1.0f)
+        return 0xFF;
+    return static_cast<juce::uint8>(alpha * 255.996f);
+}
+
 qev::StringArray JuceStringArray2OmvarStringArray(juce::StringArray const& in)
 {
     qev::StringArray out(static_cast<unsigned long>(in.size()));

@@ -25,6 +25,10 @@ void CopyTextToClipboard(qev::String const& text);
 // "bold" wins over "italic", which wins over "underlined"; anything else is plain.
 juce::Font GetFont(qev::String const& typefaceName, qev::String const& style, float height);
 
+// The alpha byte of a fraction, truncated as the GUI writes all its alphas (0.5 gives 0x7F, 0.75
+// 0xBF, 0.7 0xB3), where the framework's own float setters round (0.5 gives 0x80). NaN gives 0.
+juce::uint8 AlphaByte(float alpha) noexcept;
+
 qev::StringArray JuceStringArray2OmvarStringArray(juce::StringArray const& in);
 
 // Every font of the process is turned into a face here: a family that is not installed is drawn
