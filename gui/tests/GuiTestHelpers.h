@@ -6,6 +6,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -78,6 +79,16 @@ inline int countInk(juce::Image const& image, juce::Rectangle<int> area)
     return count;
 }
 
+// Pixels that are not fully transparent.
+inline int countDrawn(juce::Image const& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            count += image.getPixelAt(x, y).getAlpha() != 0 ? 1 : 0;
+    return count;
+}
+
 // The lowest row of the area that holds ink, -1 when there is none.
 inline int lowestInkRow(juce::Image const& image, juce::Rectangle<int> area)
 {
@@ -85,6 +96,17 @@ inline int lowestInkRow(juce::Image const& image, juce::Rectangle<int> area)
         if (countInk(image, area.withY(y).withHeight(1)) > 0)
             return y;
     return -1;
+}
+
+// Each channel, alpha included, within the tolerance: anti-aliasing and gradients are not exact.
+inline ::testing::AssertionResult colourNear(juce::Colour expected, juce::Colour actual, int tolerance = 3)
+{
+    auto const off = [&](juce::uint8 a, juce::uint8 b) { return std::abs(int(a) - int(b)) > tolerance; };
+    if (off(expected.getAlpha(), actual.getAlpha()) || off(expected.getRed(), actual.getRed()) ||
+        off(expected.getGreen(), actual.getGreen()) || off(expected.getBlue(), actual.getBlue()))
+        return ::testing::AssertionFailure()
+               << "expected " << expected.toDisplayString(true) << ", got " << actual.toDisplayString(true);
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace guitest
