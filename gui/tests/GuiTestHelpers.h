@@ -109,4 +109,16 @@ inline ::testing::AssertionResult colourNear(juce::Colour expected, juce::Colour
     return ::testing::AssertionSuccess();
 }
 
+// Writes the image as a PNG into the build folder, for a person to look at; never committed.
+inline void saveScreenshot(juce::Image const& image, char const* name)
+{
+    auto const folder = juce::File(QGUI_TEST_SCREENSHOTS);
+    ASSERT_TRUE(folder.createDirectory());
+    auto const file = folder.getChildFile(name).withFileExtension("png");
+    file.deleteFile();
+    juce::FileOutputStream stream(file);
+    ASSERT_TRUE(stream.openedOk());
+    ASSERT_TRUE(juce::PNGImageFormat().writeImageToStream(image, stream)) << name;
+}
+
 } // namespace guitest
