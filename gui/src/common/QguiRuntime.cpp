@@ -52,6 +52,7 @@ void Runtime::Initialise()
     // primary display proves that windows can go on screen.
     hasDisplay.store(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr);
     InstallSystemClipboardBackend();
+    InstallTypefaceResolver();
     running.store(true);
 }
 
@@ -84,6 +85,7 @@ void Runtime::Shutdown()
         return;
     running.store(false);
     RemoveSystemClipboardBackend();
+    RemoveTypefaceResolver();
     hasDisplay.store(false);
     juce::shutdownJuce_GUI();
     XErrorIgnorer::Restore();

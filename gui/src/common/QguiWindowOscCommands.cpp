@@ -1,3 +1,4 @@
+#include "QguiFunctions.h"
 #include "QguiMaxMspWindowManager.h"
 #include "QguiOscArguments.h"
 #include "QguiRuntime.h"
@@ -213,7 +214,8 @@ bool MaxMspWindowManager::processWindowMessage(qev::OscMessage const& fullMessag
     if (message.CheckArgumentsFormat("nnnn", true) && matches(a.backgroundColor))
     {
         auto const colour = message.GetArgumentsAsRGBA();
-        setBackgroundColour(juce::Colour::fromFloatRGBA(colour.red, colour.green, colour.blue, colour.alpha));
+        setBackgroundColour(juce::Colour::fromFloatRGBA(colour.red, colour.green, colour.blue, 1.0f)
+                                .withAlpha(AlphaByte(colour.alpha)));
         result = true;
     }
     if (asBoolean(message, flag) && matches(CommonPatterns::opaque()))
