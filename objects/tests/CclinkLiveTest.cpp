@@ -76,6 +76,7 @@ protected:
         host->Send("open");
         editor = host->WaitForWindow(editorTitle);
         ASSERT_NE(editor, 0u);
+        ASSERT_TRUE(host->WaitForFocus(editor));
         client = display.ClientBounds(editor);
         host->Run(300);
         host->TakeLines();
@@ -158,6 +159,8 @@ TEST_F(CclinkLiveEditor, APatternFieldFollowsAFileLoadedUnderIt)
     for (Case const& c : {Case{"/loaded", "press"}, Case{"/loaded/again", "ctrl+w"}})
     {
         host->Send("open");
+        editor = host->WaitForWindow(editorTitle);
+        ASSERT_TRUE(host->WaitForFocus(editor)) << c.leave;
         settle();
         display.Click(x(pattern), y(1));
         settle();

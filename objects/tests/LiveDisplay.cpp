@@ -411,6 +411,31 @@ void Display::xdotool(std::vector<std::string> arguments)
     Process::Run(arguments, environment());
 }
 
+bool Display::HasFocus(Window w) const
+{
+    if (!Ok() || w == 0)
+        return false;
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x->x, &focus, &revert);
+    // Up from the focus window to the root: w or one of its ancestors.
+    while (focus != 0 && focus != PointerRoot)
+    {
+        if (focus == w)
+            return true;
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(x->x, focus, &root, &parent, &children, &count) == 0)
+            return false;
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root)
+            return false;
+        focus = parent;
+    }
+    return false;
+}
+
 void Display::MovePointer(int toX, int toY)
 {
     // Under a window manager, xdotool's --sync waits for a movement that never comes when the
@@ -645,6 +670,11 @@ Window Host::WaitForWindow(std::string const& title, int timeoutMs)
     if (found != 0 && firstSeen.count(found) == 0)
         firstSeen[found] = Clock::now();
     return found;
+}
+
+bool Host::WaitForFocus(Window w, int timeoutMs)
+{
+    return RunUntil([&] { return display.HasFocus(w); }, timeoutMs);
 }
 
 std::string Host::Screenshot(Window w, std::string const& fileName)

@@ -108,6 +108,9 @@ public:
     // The mapped top-level client window with this title, or 0.
     Window FindWindow(std::string const& title) const;
     bool IsMapped(Window w) const;
+    // Whether X sends the keyboard to w (or a window inside it). The window manager gives the
+    // focus in its own time: keys typed before that go elsewhere.
+    bool HasFocus(Window w) const;
     // The client area on the screen, and the window manager's frame around it (the client's own
     // bounds without a window manager).
     Rect ClientBounds(Window w) const;
@@ -164,7 +167,9 @@ public:
     int Quit();
 
     // Runs the GUI until the window with the title is mapped; 0 after the timeout.
-    Window WaitForWindow(std::string const& title, int timeoutMs = 10000);
+    Window WaitForWindow(std::string const& title, int timeoutMs = 30000);
+    // Runs the GUI until the window has the keyboard focus; false after the timeout.
+    bool WaitForFocus(Window w, int timeoutMs = 10000);
     // Runs the GUI until the framework's start-up badge has gone and the window stays the same,
     // then writes its frame to the screenshot folder. The path written, or "".
     std::string Screenshot(Window w, std::string const& fileName);
