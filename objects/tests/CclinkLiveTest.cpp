@@ -55,4 +55,38 @@ TEST_F(CclinkLive, EditorWithALoadedFileShowsItsRowsOnScreen)
     EXPECT_EQ(host.Quit(), 0);
 }
 
+// The close button of the window manager's frame: at its right end, in the middle of the title bar.
+void clickCloseButton(live::Display& display, live::Window w)
+{
+    live::Rect const frame = display.FrameBounds(w);
+    live::Rect const client = display.ClientBounds(w);
+    display.Click(frame.x + frame.width - 10, frame.y + (client.y - frame.y) / 2);
+}
+
+// A window manager that comes after the editor's window still gets a window it can ask to close.
+TEST_F(CclinkLive, CloseButtonOfALateWindowManagerHidesTheEditorAndOpenBringsItBack)
+{
+    live::Host host(display);
+    host.Send("load " + example("two-mappings.xml"));
+    host.Send("open");
+    live::Window editor = host.WaitForWindow(editorTitle);
+    ASSERT_NE(editor, 0u);
+    ASSERT_TRUE(display.StartWindowManager());
+    ASSERT_TRUE(
+        host.RunUntil([&] { return display.FrameBounds(editor) != display.ClientBounds(editor); }, 10000))
+        << "openbox frames the window";
+
+    clickCloseButton(display, editor);
+    EXPECT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 5000)) << "closed";
+    ASSERT_TRUE(host.Run(300)) << "the host lives on: " << ::testing::PrintToString(host.TakeLines());
+
+    host.Send("open");
+    editor = host.WaitForWindow(editorTitle);
+    ASSERT_NE(editor, 0u);
+    // The table survived: an event still maps.
+    host.Send("127 0 1");
+    EXPECT_NE(host.WaitForLine("outlet 0: /foo 1.0"), "");
+    EXPECT_EQ(host.Quit(), 0);
+}
+
 } // namespace
