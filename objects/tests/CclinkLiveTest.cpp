@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -75,6 +76,7 @@ TEST_F(CclinkLive, CloseButtonOfALateWindowManagerHidesTheEditorAndOpenBringsItB
     ASSERT_TRUE(
         host.RunUntil([&] { return display.FrameBounds(editor) != display.ClientBounds(editor); }, 10000))
         << "openbox frames the window";
+    host.Run(500);
 
     clickCloseButton(display, editor);
     EXPECT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 5000)) << "closed";
@@ -86,6 +88,79 @@ TEST_F(CclinkLive, CloseButtonOfALateWindowManagerHidesTheEditorAndOpenBringsItB
     // The table survived: an event still maps.
     host.Send("127 0 1");
     EXPECT_NE(host.WaitForLine("outlet 0: /foo 1.0"), "");
+    EXPECT_EQ(host.Quit(), 0);
+}
+
+// Every way of closing the editor, then "open", twice over: it comes back where it was, not one
+// frame's offset lower each time.
+TEST_F(CclinkLive, EditorReopensWhereItWasAfterEveryWayOfClosing)
+{
+    ASSERT_TRUE(display.StartWindowManager());
+    live::Host host(display);
+    host.Send("open");
+    live::Window editor = host.WaitForWindow(editorTitle);
+    ASSERT_NE(editor, 0u);
+    host.Run(300);
+    live::Rect const placed = display.ClientBounds(editor);
+    EXPECT_EQ(placed.x, (display.Width() - placed.width) / 2) << "centred: " << live::ToString(placed);
+    EXPECT_EQ(placed.y, (display.Height() - placed.height) / 2) << "centred: " << live::ToString(placed);
+
+    struct Way
+    {
+        char const* name;
+        std::function<void(live::Window)> close;
+    };
+    Way const ways[] = {
+        {"close button", [&](live::Window w) { clickCloseButton(display, w); }},
+        {"ctrl+w", [&](live::Window) { display.Key("ctrl+w"); }},
+        {"wclose", [&](live::Window) { host.Send("wclose"); }},
+    };
+    for (Way const& way : ways)
+        for (int round = 0; round < 2; ++round)
+        {
+            SCOPED_TRACE(std::string(way.name) + ", round " + std::to_string(round));
+            way.close(editor);
+            ASSERT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 5000));
+            host.Send("open");
+            editor = host.WaitForWindow(editorTitle);
+            ASSERT_NE(editor, 0u);
+            host.RunUntil([&] { return display.ClientBounds(editor) == placed; }, 3000);
+            host.Run(300);
+            EXPECT_EQ(live::ToString(display.ClientBounds(editor)), live::ToString(placed));
+        }
+    EXPECT_EQ(host.Quit(), 0);
+}
+
+// The window tests that need a window manager but no host run in the GUI tests' own program, on
+// a display of ours under openbox.
+TEST_F(CclinkLive, GuiTestsUnderAWindowManagerPass)
+{
+    ASSERT_TRUE(display.StartWindowManager());
+    live::Process tests({QGUI_TESTS, "--gtest_filter=*UnderAWindowManager*"},
+                        {"DISPLAY=" + display.Name(), "QGUI_WINDOW_MANAGER=openbox"}, true);
+    std::string const output = tests.ReadAll(60000);
+    EXPECT_EQ(tests.Stop(10000), 0) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+}
+
+// Shift+F fills the screen with the window and its frame: the title bar stays reachable.
+TEST_F(CclinkLive, MaximizeKeepsTheFrameOnTheScreen)
+{
+    ASSERT_TRUE(display.StartWindowManager());
+    live::Host host(display);
+    host.Send("open");
+    live::Window const editor = host.WaitForWindow(editorTitle);
+    ASSERT_NE(editor, 0u);
+    host.Run(300);
+    display.Key("shift+f");
+    ASSERT_TRUE(
+        host.RunUntil([&] { return display.ClientBounds(editor).width > display.Width() / 2 + 400; }, 3000));
+    host.Run(300);
+    live::Rect const frame = display.FrameBounds(editor);
+    live::Rect const client = display.ClientBounds(editor);
+    EXPECT_EQ(live::ToString(frame), live::ToString(live::Rect{0, 0, display.Width(), display.Height()}))
+        << "client " << live::ToString(client);
+    EXPECT_GT(client.y, frame.y);
     EXPECT_EQ(host.Quit(), 0);
 }
 

@@ -224,6 +224,16 @@ bool Process::Read(std::string& into, int timeoutMs)
     return true;
 }
 
+std::string Process::ReadAll(int timeoutMs)
+{
+    std::string all;
+    auto const start = Clock::now();
+    while (millisecondsSince(start) < timeoutMs && Read(all, 100))
+    {
+    }
+    return all;
+}
+
 int Process::Run(std::vector<std::string> const& arguments, std::vector<std::string> const& environment)
 {
     Process p(arguments, environment, false);

@@ -76,6 +76,8 @@ public:
     void CloseInput();
     // Appends what the process wrote; false when it closed its output. Waits up to timeoutMs.
     bool Read(std::string& into, int timeoutMs);
+    // What it writes until it closes its output, or until the timeout.
+    std::string ReadAll(int timeoutMs);
 
     // Runs a program to its end; its exit status, or -1.
     static int Run(std::vector<std::string> const& arguments, std::vector<std::string> const& environment);
