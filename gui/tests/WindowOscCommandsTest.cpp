@@ -256,9 +256,9 @@ TEST_F(WindowOscCommands, StateIsTheCommandsThatRestoreIt)
 }
 
 // A window manager frames the window each time it is shown and may move it meanwhile; recalled
-// bounds are still the window's own. Runs only where a window manager was started for it: the
-// live tests run it on a display of their own with openbox.
-TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsAreTheWindowsBounds)
+// bounds are still the window's own, and a maximized window's frame is on the screen. Runs only where a
+// window manager was started for it: the live tests run it on a display of their own with openbox.
+TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsTheFrameOnScreen)
 {
     if (std::getenv("QGUI_WINDOW_MANAGER") == nullptr || !qgui::Runtime::HasDisplay())
         GTEST_SKIP() << "needs a window manager on the display";
@@ -296,6 +296,14 @@ TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsAreTheWindowsBounds)
         EXPECT_EQ(placed.toString(), window.getBounds().toString());
         EXPECT_EQ(placed.toString(), window.getScreenBounds().toString());
     }
+
+    ASSERT_TRUE(process(message("/window/maximize")));
+    pumpFor(std::chrono::milliseconds(300));
+    auto const* display =
+        juce::Desktop::getInstance().getDisplays().getDisplayForRect(window.getScreenBounds());
+    ASSERT_NE(nullptr, display);
+    auto const withFrame = (*window.getPeer()->getFrameSizeIfPresent()).addedTo(window.getScreenBounds());
+    EXPECT_EQ(display->userArea.toString(), withFrame.toString());
 }
 
 TEST_F(WindowOscCommands, DocumentationListsTheWindowCommandsAfterTheContentsAndTheCommonOnes)
