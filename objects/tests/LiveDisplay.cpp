@@ -11,6 +11,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <png.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -628,6 +630,16 @@ std::vector<std::string> Host::TakeLines()
     std::vector<std::string> result(lines.begin() + static_cast<std::ptrdiff_t>(taken), lines.end());
     taken = lines.size();
     return result;
+}
+
+std::string Host::Export(int timeoutMs)
+{
+    std::string const path = Path("export-" + std::to_string(++exports) + ".xml");
+    Send("export " + path);
+    if (WaitForLine("\"" + path + "\" properly written", timeoutMs).empty())
+        return "";
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool Host::Alive()
