@@ -14,9 +14,11 @@
 //   display.Click(r.x + 40, r.y + 60);           // xdotool: real pointer and keys
 //   display.Type("/newaddr");  display.Key("Return");
 //   host.RunUntil([&] { ... }, 2000);            // the GUI runs only while the host is pumped
-//   host.Send("export " + path);  host.WaitForLine("post: file");
+//   std::string const table = host.Export();     // the table as "export" writes it
 //   host.Screenshot(editor, "editor.png");       // PNG in the build folder, start-up badge gone
 //
+// The program reads a line, runs it and one turn of the GUI, then waits for the next line: X input
+// waits in the server until the GUI runs again (Run, RunUntil, WaitForWindow, Screenshot).
 // Everything started is ended by the destructors, also when an assertion leaves the test early;
 // the children also die with the test process. Windows are X window ids of the clients (the
 // windows the host made), never of a window manager's frames.
@@ -76,6 +78,8 @@ public:
     void CloseInput();
     // Appends what the process wrote; false when it closed its output. Waits up to timeoutMs.
     bool Read(std::string& into, int timeoutMs);
+    // What it writes until it closes its output, or until the timeout.
+    std::string ReadAll(int timeoutMs);
 
     // Runs a program to its end; its exit status, or -1.
     static int Run(std::vector<std::string> const& arguments, std::vector<std::string> const& environment);
@@ -162,6 +166,9 @@ public:
     // that contains the text (everything before it is taken too), or "" after the timeout.
     std::string WaitForLine(std::string const& text, int timeoutMs = 10000);
     std::vector<std::string> TakeLines();
+    // "export" to a new file in the scratch folder: its text once the program says it wrote it,
+    // else "". What the table holds, as the user would find it.
+    std::string Export(int timeoutMs = 10000);
     bool Alive();
     // Closes the input: the program frees its objects and ends. Its exit status.
     int Quit();
@@ -184,6 +191,7 @@ private:
     std::vector<std::string> lines;
     std::size_t taken = 0;
     int markers = 0;
+    int exports = 0;
     bool ended = false;
     std::map<Window, std::chrono::steady_clock::time_point> firstSeen;
 };

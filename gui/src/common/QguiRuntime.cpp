@@ -47,10 +47,13 @@ void Runtime::Initialise()
     if (running.load())
         return;
     XErrorIgnorer::Install();
+    XWindowManagerAtoms::Intern();
     juce::initialiseJuce_GUI();
     // The environment cannot tell (the framework falls back to ":0.0" without DISPLAY); only a
-    // primary display proves that windows can go on screen.
+    // primary display proves that windows can go on screen. Finding the displays opens the
+    // framework's connection.
     hasDisplay.store(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr);
+    XWindowManagerAtoms::Release();
     InstallSystemClipboardBackend();
     InstallTypefaceResolver();
     running.store(true);

@@ -18,8 +18,9 @@ public:
 
     Runtime() = delete;
 
-    // Ignores X errors (see XErrorIgnorer), starts the framework on the calling thread, finds out
-    // whether there is a display and gives fonts of missing families an installed face (see
+    // Ignores X errors (see XErrorIgnorer), makes sure the window-manager atoms exist (see
+    // XWindowManagerAtoms), starts the framework on the calling thread, finds out whether there is
+    // a display and gives fonts of missing families an installed face (see
     // InstallTypefaceResolver). Does nothing when already running; may follow Shutdown().
     static void Initialise();
 
