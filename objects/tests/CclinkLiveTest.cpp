@@ -189,7 +189,8 @@ protected:
         editor = host->WaitForWindow(editorTitle);
         ASSERT_NE(editor, 0u);
         ASSERT_TRUE(host->WaitForFocus(editor));
-        client = display.ClientBounds(editor);
+        client = host->WaitForPlace(editor);
+        ASSERT_NE(client.width, 0) << "the editor comes to rest";
         host->Run(300);
         host->TakeLines();
     }
@@ -273,6 +274,7 @@ TEST_F(CclinkLiveEditor, APatternFieldFollowsAFileLoadedUnderIt)
         host->Send("open");
         editor = host->WaitForWindow(editorTitle);
         ASSERT_TRUE(host->WaitForFocus(editor)) << c.leave;
+        client = host->WaitForPlace(editor);
         settle();
         display.Click(x(pattern), y(1));
         settle();

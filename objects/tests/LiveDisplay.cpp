@@ -705,6 +705,26 @@ bool Host::WaitForFocus(Window w, int timeoutMs)
     return RunUntil([&] { return display.HasFocus(w); }, timeoutMs);
 }
 
+Rect Host::WaitForPlace(Window w, int timeoutMs)
+{
+    Rect last;
+    auto restingSince = Clock::now();
+    bool const placed = RunUntil(
+        [&]
+        {
+            Rect const now = display.ClientBounds(w);
+            if (now != last || (display.HasWindowManager() && display.FrameBounds(w) == now))
+            {
+                last = now;
+                restingSince = Clock::now();
+                return false;
+            }
+            return millisecondsSince(restingSince) >= 500;
+        },
+        timeoutMs);
+    return placed ? last : Rect{};
+}
+
 std::string Host::Screenshot(Window w, std::string const& fileName)
 {
     if (firstSeen.count(w) == 0)

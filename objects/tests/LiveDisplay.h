@@ -108,6 +108,7 @@ public:
 
     // Starts openbox and waits until it manages the screen.
     bool StartWindowManager();
+    bool HasWindowManager() const { return windowManager != nullptr; }
 
     // The mapped top-level client window with this title, or 0.
     Window FindWindow(std::string const& title) const;
@@ -177,6 +178,11 @@ public:
     Window WaitForWindow(std::string const& title, int timeoutMs = 30000);
     // Runs the GUI until the window has the keyboard focus; false after the timeout.
     bool WaitForFocus(Window w, int timeoutMs = 10000);
+    // Runs the GUI until the window has come to rest: framed when a window manager runs, and its
+    // client bounds unchanged for half a second (a window manager places, frames and may move a
+    // window after mapping it, and the window may move itself back). Its client bounds then, or
+    // empty bounds after the timeout.
+    Rect WaitForPlace(Window w, int timeoutMs = 10000);
     // Runs the GUI until the framework's start-up badge has gone and the window stays the same,
     // then writes its frame to the screenshot folder. The path written, or "".
     std::string Screenshot(Window w, std::string const& fileName);
