@@ -1,4 +1,5 @@
 #include "LiveDisplay.h"
+#include "XWindowName.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -60,25 +61,6 @@ bool onPath(std::string const& program)
 int ignoreXError(::Display*, XErrorEvent*)
 {
     return 0;
-}
-
-// WM_NAME as its bytes: the framework writes it as UTF8_STRING, which XFetchName refuses.
-std::string windowName(::Display* x, ::Window w)
-{
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string name;
-    if (XGetWindowProperty(x, w, XA_WM_NAME, 0, 1024, False, AnyPropertyType, &type, &format, &count, &after,
-                           &data) == Success &&
-        data != nullptr)
-    {
-        if (format == 8)
-            name.assign(reinterpret_cast<char const*>(data), count);
-        XFree(data);
-    }
-    return name;
 }
 
 } // namespace
@@ -368,7 +350,7 @@ Window Display::FindWindow(std::string const& title) const
                 continue;
             for (unsigned int i = 0; i < count; ++i)
             {
-                if (windowName(x->x, children[i]) == title && IsMapped(children[i]))
+                if (WindowName(x->x, children[i]) == title && IsMapped(children[i]))
                 {
                     ::Window const result = children[i];
                     XFree(children);
