@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev locales
   liblo-dev liboscpack-dev liblo-tools libpugixml-dev
   juce-modules-source xvfb xauth openbox xdotool x11-utils fonts-liberation pkg-config libfreetype-dev libfontconfig-dev
-  libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libgl-dev libasound2-dev
+  libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libxrender-dev libgl-dev libasound2-dev
   libpng-dev libjpeg-dev
 )
 

@@ -1,8 +1,12 @@
+#include "GuiTestHelpers.h"
+#include "common/QguiFunctions.h"
 #include "common/WidgetsButtons.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace
 {
@@ -21,14 +25,6 @@ struct ClickCounter : juce::Button::Listener
 juce::uint32 colourOf(juce::Component const& component, int id)
 {
     return component.findColour(id).getARGB();
-}
-
-// Paints the button into an image, as its window would.
-void paintInto(juce::Component& component)
-{
-    juce::Image image(juce::Image::ARGB, 120, 40, true);
-    juce::Graphics g(image);
-    component.paintEntireComponent(g, true);
 }
 
 } // namespace
@@ -53,6 +49,16 @@ TEST(ButtonsTest, PushButtonStartsMomentaryWithItsColoursAndFont)
     EXPECT_TRUE(font.isBold());
     EXPECT_FLOAT_EQ(12.0f, font.getHeight());
     EXPECT_EQ(font, button.GetLookAndFeel().getTextButtonFont(button, 100));
+
+    // The text is drawn in a bold face, also where the family is not installed: its strokes hold
+    // more ink than those of the plain face.
+    button.setBounds(0, 0, 60, 19);
+    button.setButtonText("delete");
+    button.setColour(juce::TextButton::buttonColourId, juce::Colours::transparentBlack);
+    int const boldInk = guitest::countInk(guitest::render(button), button.getLocalBounds());
+    button.SetFont(qgui::GetFont("Arial", "plain", 12.0f));
+    int const plainInk = guitest::countInk(guitest::render(button), button.getLocalBounds());
+    EXPECT_GT(boldInk, plainInk * 115 / 100) << boldInk << " against " << plainInk;
 
     button.triggerClick();
     juce::MessageManager::getInstance()->runDispatchLoopUntil(20);
@@ -148,28 +154,77 @@ TEST(ButtonsTest, TooltipsTakeUtf8AndResetButtonSaysReset)
     EXPECT_FLOAT_EQ(11.0f, font.getHeight());
 }
 
-TEST(ButtonsTest, PaintsInEveryStateAndSizeWithoutFault)
+TEST(ButtonsTest, PaintsItsBackgroundInEveryStateAndNothingWhenTooSmall)
 {
-    std::unique_ptr<juce::TextButton> buttons[] = {std::make_unique<widgets::PushButton>("p"),
-                                                   std::make_unique<widgets::ToggleTextButton>("t"),
-                                                   std::make_unique<widgets::ResetButton>("r")};
+    juce::Colour const pushOff(0xB3545454u);
+    juce::Colour const toggleOff(0xE68D8D8Du);
+    juce::Colour const on(0xFF2265F7u);
+    struct Case
+    {
+        char const* what;
+        bool toggle;
+        std::function<void(juce::TextButton&)> set;
+        juce::Colour base;
+    };
+    Case const cases[] = {
+        {"idle", false, [](juce::TextButton&) {}, pushOff.withMultipliedAlpha(0.9f)},
+        {"disabled", false, [](juce::TextButton& b) { b.setEnabled(false); },
+         pushOff.withMultipliedAlpha(0.5f)},
+        {"under the mouse", false, [](juce::TextButton& b) { b.setState(juce::Button::buttonOver); },
+         pushOff.withMultipliedAlpha(0.9f).brighter(0.3f)},
+        {"pressed", false, [](juce::TextButton& b) { b.setState(juce::Button::buttonDown); },
+         on.brighter(0.3f)},
+        {"toggled on", true, [](juce::TextButton& b) { b.setToggleState(true, juce::dontSendNotification); },
+         on.withMultipliedAlpha(0.9f)},
+        {"toggle pressed", true, [](juce::TextButton& b) { b.setState(juce::Button::buttonDown); },
+         toggleOff.withMultipliedAlpha(0.9f).brighter(0.3f).contrasting(0.2f)},
+    };
+    for (auto const& c : cases)
+    {
+        // The rows' size, without text: only the background is drawn.
+        std::unique_ptr<juce::TextButton> button;
+        if (c.toggle)
+            button = std::make_unique<widgets::ToggleTextButton>("");
+        else
+            button = std::make_unique<widgets::PushButton>("");
+        button->setBounds(0, 0, 60, 19);
+        c.set(*button);
+        auto const image = guitest::render(*button);
+        // The body is a vertical gradient from the base brightened to the base darkened.
+        auto const middle = c.base.brighter(0.2f).interpolatedWith(c.base.darker(0.25f), 9.5f / 18.0f);
+        EXPECT_TRUE(guitest::colourNear(middle, image.getPixelAt(30, 9))) << c.what;
+        EXPECT_EQ(0, image.getPixelAt(0, 0).getAlpha()) << c.what << ": the corner is rounded";
+        if (std::string(c.what) == "pressed")
+        {
+            // The edge, measured: a black line at 0.8 of the base's alpha over the highlight and the
+            // half-covered edge of the body.
+            EXPECT_TRUE(guitest::colourNear(juce::Colour(0xEF191C23u), image.getPixelAt(0, 9)));
+            // A connected corner is square.
+            button->setConnectedEdges(juce::Button::ConnectedOnLeft);
+            EXPECT_NE(0, guitest::render(*button).getPixelAt(0, 0).getAlpha());
+        }
+    }
+
+    // Too small for a background; painting any size in any state is harmless.
+    std::unique_ptr<juce::TextButton> buttons[] = {std::make_unique<widgets::PushButton>(""),
+                                                   std::make_unique<widgets::ToggleTextButton>(""),
+                                                   std::make_unique<widgets::ResetButton>("")};
     for (auto& button : buttons)
     {
         for (auto const& size : {juce::Point<int>(0, 0), juce::Point<int>(1, 1), juce::Point<int>(1, 20),
-                                 juce::Point<int>(60, 19)})
+                                 juce::Point<int>(60, 1)})
         {
             button->setSize(size.x, size.y);
-            paintInto(*button);
-            button->setEnabled(false);
-            paintInto(*button);
-            button->setEnabled(true);
-            button->setToggleState(true, juce::dontSendNotification);
-            button->setConnectedEdges(juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnBottom);
-            paintInto(*button);
-            button->setState(juce::Button::buttonDown);
-            paintInto(*button);
-            button->setToggleState(false, juce::dontSendNotification);
-            button->setConnectedEdges(0);
+            for (auto const state : {juce::Button::buttonNormal, juce::Button::buttonDown})
+            {
+                button->setState(state);
+                juce::Image image(juce::Image::ARGB, 120, 40, true);
+                {
+                    juce::Graphics g(image);
+                    button->paintEntireComponent(g, true);
+                }
+                EXPECT_EQ(0, guitest::countDrawn(image)) << size.x << " x " << size.y;
+            }
         }
     }
 }

@@ -151,9 +151,14 @@ TEST(Component, FpsOverlayGeometryAndText)
     component.setSize(2000, 1000);
     EXPECT_EQ(juce::Rectangle<int>(1800, 0, 200, 100), component.GetFpsOverlayBounds());
 
-    // Painting it (offscreen) with and without the flag is harmless.
-    component.setSize(40, 20);
+    // Painted white at alpha 0x7F under black text; at any size, with and without the flag.
+    component.setSize(800, 400);
     component.SetFpsVisible(true);
+    auto const image = guitest::render(component);
+    EXPECT_EQ(0x7FFFFFFFu, image.getPixelAt(601, 1).getARGB());
+    EXPECT_GT(guitest::countInk(image, component.GetFpsOverlayTextBounds()), 50);
+    EXPECT_EQ(0, image.getPixelAt(599, 1).getAlpha());
+    component.setSize(40, 20);
     EXPECT_TRUE(component.createComponentSnapshot(component.getLocalBounds()).isValid());
     component.setSize(0, 0);
     component.paintOverChildren(

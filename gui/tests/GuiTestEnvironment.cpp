@@ -1,6 +1,10 @@
+#include "GuiTestHelpers.h"
 #include "common/QguiRuntime.h"
 
 #include <gtest/gtest.h>
+
+// Last: its macros (None, Bool, Status) would clash with the headers above.
+#include <X11/Xlib.h>
 
 namespace
 {
@@ -16,3 +20,22 @@ public:
 ::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new GuiRuntimeEnvironment);
 
 } // namespace
+
+guitest::CompositingManagerStandIn::CompositingManagerStandIn()
+{
+    if (!qgui::Runtime::HasDisplay())
+        return;
+    auto* const connection = XOpenDisplay(nullptr);
+    if (connection == nullptr)
+        return;
+    auto const owner = XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(connection, XInternAtom(connection, "_NET_WM_CM_S0", False), owner, CurrentTime);
+    XSync(connection, False);
+    display = connection;
+}
+
+guitest::CompositingManagerStandIn::~CompositingManagerStandIn()
+{
+    if (display != nullptr)
+        XCloseDisplay(static_cast<Display*>(display));
+}

@@ -2,10 +2,12 @@
 
 #include "common/QguiRuntime.h"
 
+#include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -47,6 +49,86 @@ inline void onAnotherThread(std::function<void()> const& function)
 {
     std::thread thread(function);
     thread.join();
+}
+
+// Holds the compositing manager's selection of screen 0 on an X connection of its own, so that
+// the framework finds a compositing window manager, as on a desktop that runs one, and lets windows
+// be see-through. Does nothing without a display.
+class CompositingManagerStandIn
+{
+public:
+    CompositingManagerStandIn();
+    ~CompositingManagerStandIn(); // the selection goes with the connection
+    CompositingManagerStandIn(CompositingManagerStandIn const&) = delete;
+    CompositingManagerStandIn& operator=(CompositingManagerStandIn const&) = delete;
+
+    bool IsRunning() const noexcept { return display != nullptr; }
+
+private:
+    void* display = nullptr;
+};
+
+// What the component paints, on a transparent image of its size, as its window would show it.
+inline juce::Image render(juce::Component& component)
+{
+    return component.createComponentSnapshot(component.getLocalBounds(), true, 1.0f);
+}
+
+// A pixel of text drawn in black: dark and mostly opaque.
+inline bool isInk(juce::Colour pixel)
+{
+    return pixel.getAlpha() > 0x80 && pixel.getBrightness() < 0.5f;
+}
+
+inline int countInk(juce::Image const& image, juce::Rectangle<int> area)
+{
+    int count = 0;
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            count += isInk(image.getPixelAt(x, y)) ? 1 : 0;
+    return count;
+}
+
+// Pixels that are not fully transparent.
+inline int countDrawn(juce::Image const& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            count += image.getPixelAt(x, y).getAlpha() != 0 ? 1 : 0;
+    return count;
+}
+
+// The lowest row of the area that holds ink, -1 when there is none.
+inline int lowestInkRow(juce::Image const& image, juce::Rectangle<int> area)
+{
+    for (int y = area.getBottom() - 1; y >= area.getY(); --y)
+        if (countInk(image, area.withY(y).withHeight(1)) > 0)
+            return y;
+    return -1;
+}
+
+// Each channel, alpha included, within the tolerance: anti-aliasing and gradients are not exact.
+inline ::testing::AssertionResult colourNear(juce::Colour expected, juce::Colour actual, int tolerance = 3)
+{
+    auto const off = [&](juce::uint8 a, juce::uint8 b) { return std::abs(int(a) - int(b)) > tolerance; };
+    if (off(expected.getAlpha(), actual.getAlpha()) || off(expected.getRed(), actual.getRed()) ||
+        off(expected.getGreen(), actual.getGreen()) || off(expected.getBlue(), actual.getBlue()))
+        return ::testing::AssertionFailure()
+               << "expected " << expected.toDisplayString(true) << ", got " << actual.toDisplayString(true);
+    return ::testing::AssertionSuccess();
+}
+
+// Writes the image as a PNG into the build folder, for a person to look at; never committed.
+inline void saveScreenshot(juce::Image const& image, char const* name)
+{
+    auto const folder = juce::File(QGUI_TEST_SCREENSHOTS);
+    ASSERT_TRUE(folder.createDirectory());
+    auto const file = folder.getChildFile(name).withFileExtension("png");
+    file.deleteFile();
+    juce::FileOutputStream stream(file);
+    ASSERT_TRUE(stream.openedOk());
+    ASSERT_TRUE(juce::PNGImageFormat().writeImageToStream(image, stream)) << name;
 }
 
 } // namespace guitest

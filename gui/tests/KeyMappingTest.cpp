@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,52 @@ juce::KeyPressMappingSet& mappings()
 juce::KeyPress key(char character, int modifiers)
 {
     return juce::KeyPress(character, juce::ModifierKeys(modifiers), 0);
+}
+
+template <typename Child> Child* findChild(juce::Component& parent, std::function<bool(Child&)> const& wanted)
+{
+    for (auto* child : parent.getChildren())
+    {
+        if (auto* found = dynamic_cast<Child*>(child); found != nullptr && wanted(*found))
+            return found;
+        if (auto* deeper = findChild(*child, wanted))
+            return deeper;
+    }
+    return nullptr;
+}
+
+void click(juce::Component& dialog, juce::String const& text)
+{
+    auto* button =
+        findChild<juce::TextButton>(dialog, [&](juce::TextButton& b) { return b.getButtonText() == text; });
+    ASSERT_NE(nullptr, button) << text;
+    button->triggerClick();
+}
+
+// Acts on a modal dialog of the type as soon as one is up, from within the modal loop that shows
+// it; gives up after five seconds. Deletes itself.
+template <typename Dialog> class WhenShown : private juce::Timer
+{
+public:
+    explicit WhenShown(std::function<void(Dialog&)> act) : action(std::move(act)) { startTimer(10); }
+
+private:
+    void timerCallback() override
+    {
+        if (auto* dialog = dynamic_cast<Dialog*>(juce::Component::getCurrentlyModalComponent()))
+            action(*dialog);
+        else if (++ticks < 500)
+            return;
+        delete this;
+    }
+
+    std::function<void(Dialog&)> const action;
+    int ticks = 0;
+};
+
+template <typename Dialog> void whenShown(std::function<void(Dialog&)> act)
+{
+    new WhenShown<Dialog>(std::move(act));
 }
 
 // The window commands registered and at their defaults; the folder is removed afterwards.
@@ -151,6 +198,50 @@ TEST_F(KeyMapping, ExportWritesTheWholeSetAsUtf8XmlAndLoadingRestoresIt)
     ASSERT_TRUE(widgets::KeyMappingEditorComponent::Import(mappings(), wide));
     EXPECT_EQ(full, keysOf(fullScreen));
     EXPECT_TRUE(keysOf(closeWindow).isEmpty());
+}
+
+TEST_F(KeyMapping, OnDisplaySaveGivesANameWithoutExtensionXmlAndAsksBeforeReplacing)
+{
+    if (!qgui::Runtime::HasDisplay())
+        GTEST_SKIP() << "no display for the save dialog";
+    if (juce::FileChooser::isPlatformDialogAvailable())
+        GTEST_SKIP() << "the platform's own save dialog runs outside this process";
+    widgets::KeyMappingEditorComponent panel(mappings());
+    auto const taken = file("taken.xml");
+    struct Case
+    {
+        char const* typed;
+        char const* answer; // to the question about replacing; null when none comes
+        bool saved;
+    };
+    for (auto const& c : {Case{"shortcuts", nullptr, true}, Case{"taken", "Cancel", false},
+                          Case{"taken", "Overwrite", true}, Case{"other.XML", nullptr, true}})
+    {
+        ASSERT_TRUE(taken.replaceWithText("old"));
+        auto const typed = file(c.typed);
+        whenShown<juce::FileChooserDialogBox>(
+            [typed](juce::FileChooserDialogBox& dialog)
+            {
+                auto* browser = findChild<juce::FileBrowserComponent>(dialog, [](juce::FileBrowserComponent&)
+                                                                      { return true; });
+                ASSERT_NE(nullptr, browser);
+                browser->setFileName(typed.getFullPathName());
+                click(dialog, "Save");
+            });
+        if (c.answer != nullptr)
+            whenShown<juce::AlertWindow>([answer = c.answer](juce::AlertWindow& alert)
+                                         { click(alert, answer); });
+
+        EXPECT_EQ(c.saved, panel.SaveAs()) << c.typed;
+        auto const written = typed.getFileExtension().isEmpty() ? typed.withFileExtension("xml") : typed;
+        EXPECT_EQ(c.saved, written.loadFileAsString().contains("KEYMAPPINGS")) << c.typed;
+        if (written != typed)
+        {
+            EXPECT_FALSE(typed.exists()) << c.typed;
+        }
+    }
+    EXPECT_EQ(
+        3, folder.getNumberOfChildFiles(juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles));
 }
 
 TEST_F(KeyMapping, LoadingAnythingElseChangesNothing)

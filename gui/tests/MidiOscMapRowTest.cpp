@@ -112,6 +112,26 @@ TEST_F(MidiOscMapRowTest, ShowsItsEntryInTenColumns)
     EXPECT_EQ(0xFFEDF3FEu, row(2).GetBackgroundColour().getARGB());
 }
 
+TEST_F(MidiOscMapRowTest, TextAndOutlinesDrawWithinTheFields)
+{
+    auto& editor = row(0).GetPatternEditor();
+    auto const lowestInk = [&](char const* text)
+    {
+        editor.SetText(text, false);
+        return guitest::lowestInkRow(guitest::render(editor), editor.getLocalBounds());
+    };
+    // The tail of the "g" shows below the baseline, above the field's bottom outline.
+    int const withDescender = lowestInk("/track/1/gain");
+    int const withoutDescender = lowestInk("/track/1/oain");
+    EXPECT_GT(withDescender, withoutDescender + 1);
+    EXPECT_LT(withDescender, editor.getHeight() - 1);
+
+    // The outlines are white at alpha 0x7F (the editor's 1-pixel line straddles its edge).
+    EXPECT_EQ(0x7FFFFFFFu, editor.findColour(juce::TextEditor::outlineColourId).getARGB());
+    auto& box = row(0).GetMinimumBox();
+    EXPECT_EQ(0x7FFFFFFFu, guitest::render(box).getPixelAt(0, box.getHeight() / 2).getARGB());
+}
+
 TEST_F(MidiOscMapRowTest, PatternTextBecomesAnAddress)
 {
     struct Case

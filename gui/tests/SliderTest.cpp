@@ -206,10 +206,14 @@ TEST(SliderTest, NumboxIsAnEditableTextBoxFillingTheWholeBox)
     EXPECT_FLOAT_EQ(13.0f, popup.getHeight());
     EXPECT_FALSE(popup.isBold());
 
-    // Nothing of a slider is painted, and painting the whole box is harmless.
-    juce::Image image(juce::Image::ARGB, 60, 19, true);
-    juce::Graphics g(image);
-    box.paintEntireComponent(g, true);
+    // Only the text box is painted: its outline and the value in black, nothing behind them.
+    box.setRange(0.0, 100.0, 1.0);
+    box.SetValue(88.0, false);
+    auto const image = guitest::render(box);
+    EXPECT_EQ(0xFFDBDBDBu, image.getPixelAt(0, 9).getARGB());
+    EXPECT_EQ(0xFFDBDBDBu, image.getPixelAt(30, 18).getARGB());
+    EXPECT_EQ(0, image.getPixelAt(3, 3).getAlpha());
+    EXPECT_GT(guitest::countInk(image, {20, 3, 20, 13}), 10);
 }
 
 TEST(SliderTest, NumboxRebuildsItsTextBoxOnFontAndColourChanges)

@@ -40,15 +40,6 @@ void settle()
     pumpFor(std::chrono::milliseconds(30));
 }
 
-bool anyPixelDrawn(juce::Image const& image)
-{
-    for (int y = 0; y < image.getHeight(); ++y)
-        for (int x = 0; x < image.getWidth(); ++x)
-            if (image.getPixelAt(x, y).getAlpha() != 0)
-                return true;
-    return false;
-}
-
 std::vector<std::string> words(qev::StringArray const& array)
 {
     std::vector<std::string> result;
@@ -168,19 +159,26 @@ TEST(TextEditor, OutlineColourAndThicknessWithoutFocus)
     editor.setColour(juce::TextEditor::outlineColourId, juce::Colours::red);
     EXPECT_EQ(juce::Colours::red, look.getOutlineColour(editor));
 
-    juce::Image image(juce::Image::ARGB, 40, 20, true);
+    editor.setColour(juce::TextEditor::outlineColourId, juce::Colours::black);
+    auto const outline = [&](bool enabled, float corner)
     {
+        juce::Image image(juce::Image::ARGB, 40, 20, true);
         juce::Graphics g(image);
-        editor.setEnabled(false);
+        editor.setEnabled(enabled);
+        editor.SetCornerSize(corner);
         look.drawTextEditorOutline(g, 40, 20, editor);
-    }
-    EXPECT_FALSE(anyPixelDrawn(image));
-    {
-        juce::Graphics g(image);
-        editor.setEnabled(true);
-        look.drawTextEditorOutline(g, 40, 20, editor);
-    }
-    EXPECT_TRUE(anyPixelDrawn(image));
+        return image;
+    };
+    EXPECT_EQ(0, guitest::countDrawn(outline(false, 0.0f)));
+    // A one-pixel black line along the edge, half of it outside; square corners.
+    auto const square = outline(true, 0.0f);
+    EXPECT_TRUE(guitest::colourNear(juce::Colour(0x80000000u), square.getPixelAt(20, 0), 8));
+    EXPECT_TRUE(guitest::colourNear(juce::Colour(0xC0000000u), square.getPixelAt(0, 0), 8));
+    // Rounded and inset: nothing in the corner.
+    auto const rounded = outline(true, 8.0f);
+    EXPECT_TRUE(guitest::colourNear(juce::Colour(0x80000000u), rounded.getPixelAt(20, 2), 8));
+    EXPECT_EQ(0, rounded.getPixelAt(2, 2).getAlpha());
+    EXPECT_EQ(0, rounded.getPixelAt(20, 0).getAlpha());
 }
 
 TEST(TextEditor, FocusedOutlineOnlyWhenEditable)
@@ -214,6 +212,8 @@ TEST(Label, ShowsItsTextInBlackArial)
     EXPECT_EQ("Arial", label.getFont().getTypefaceName().toStdString());
     EXPECT_FLOAT_EQ(10.0f, label.getFont().getHeight());
     EXPECT_EQ(juce::Justification::centredLeft, label.getJustificationType().getFlags());
+    label.setSize(60, 14);
+    EXPECT_GT(guitest::countInk(guitest::render(label), label.getLocalBounds()), 10);
 }
 
 TEST(Label, SetTextNotifiesOnlyRealChangesWhenAsked)
@@ -327,7 +327,7 @@ TEST(MagnifyingGlass, DrawsTheIconOrNothing)
         juce::Graphics g(drawn);
         glass.paint(g);
     }
-    EXPECT_TRUE(anyPixelDrawn(drawn));
+    EXPECT_GT(guitest::countDrawn(drawn), 0);
     // Centred and kept square: the wide component's left and right margins stay clear.
     for (int y = 0; y < 12; ++y)
     {
@@ -343,7 +343,7 @@ TEST(MagnifyingGlass, DrawsTheIconOrNothing)
         juce::Image image(juce::Image::ARGB, 16, 16, true);
         juce::Graphics g(image);
         broken.paint(g);
-        EXPECT_FALSE(anyPixelDrawn(image)) << bad;
+        EXPECT_EQ(0, guitest::countDrawn(image)) << bad;
     }
 }
 
@@ -363,6 +363,9 @@ TEST(TooltipWindow, OneGreyWindowSharedByEveryHolder)
         EXPECT_EQ(&first.getObject(), &second.getObject());
         EXPECT_EQ(2, first.getReferenceCount());
         EXPECT_EQ(0xFF808080u, first->findColour(juce::TooltipWindow::backgroundColourId).getARGB());
+        // Painted grey too: the framework draws with the colours of the window's look-and-feel.
+        first->setSize(60, 20);
+        EXPECT_EQ(0xFF808080u, guitest::render(*first).getPixelAt(30, 10).getARGB());
         EXPECT_EQ(nullptr, first->getParentComponent());
         EXPECT_FALSE(first->isOnDesktop());
     }

@@ -359,3 +359,52 @@ TEST(WindowManagerOnDisplay, KeyMappingOpenOrCloseTogglesAndOpensAHiddenWindowOn
     EXPECT_EQ(afterOpen + 1, listener.calls);
     window.RemoveListener(&listener);
 }
+
+TEST(WindowManagerOnDisplay, CompanionWindowsShowTheirPanelsAndLeaveScreenshots)
+{
+    if (!qgui::Runtime::HasDisplay())
+        GTEST_SKIP() << "no display: run under xvfb-run -a";
+    auto* editor = new widgets::MidiOscMapComponent;
+    qgui::MaxMspWindowManager window(editor);
+    for (int i = 0; i < 3; ++i)
+        editor->GetAddButton().triggerClick();
+    auto& companions = window.GetHelpAndStatus();
+    auto* snapshots = companions.GetSnapshotWindow().GetPanel();
+    ASSERT_NE(nullptr, snapshots);
+    for (int i = 0; i < 2; ++i)
+        snapshots->GetAddButton().triggerClick();
+    for (char const* open : {"/help/open", "/status/open", "/snapshot/open", "/keymapping/open"})
+        ASSERT_TRUE(process(window, message(open))) << open;
+
+    struct Shot
+    {
+        qgui::DocumentWindow& window;
+        char const* name;
+    };
+    Shot const shots[] = {{companions.GetHelpWindow(), "help-window"},
+                          {companions.GetStatusWindow(), "status-window"},
+                          {companions.GetSnapshotWindow(), "snapshot-window"},
+                          {window.GetKeyMappingWindow(), "key-mapping-window"}};
+    // The framework's start-up badge sits on the first windows of the process for a few seconds.
+    auto const badgeGone = [&]
+    {
+        for (auto const& shot : shots)
+            for (auto* child : shot.window.getChildren())
+                if (dynamic_cast<juce::JUCESplashScreen*>(child) != nullptr)
+                    return false;
+        return true;
+    };
+    ASSERT_TRUE(guitest::pumpUntil(badgeGone, std::chrono::milliseconds(8000)));
+    guitest::pumpFor(std::chrono::milliseconds(400)); // a refresh of the information panels
+    for (auto const& shot : shots)
+    {
+        EXPECT_TRUE(shot.window.isShowing()) << shot.name;
+        auto const image = shot.window.createComponentSnapshot(shot.window.getLocalBounds());
+        EXPECT_GT(guitest::countInk(image, image.getBounds()), 100) << shot.name;
+        guitest::saveScreenshot(image, shot.name);
+    }
+    // The help lists more lines than fit, all narrower than the list: no horizontal bar.
+    auto& help = companions.GetHelpWindow().GetPanel()->GetList().GetInnerList();
+    EXPECT_TRUE(help.getVerticalScrollBar().isVisible());
+    EXPECT_FALSE(help.getHorizontalScrollBar().isVisible());
+}

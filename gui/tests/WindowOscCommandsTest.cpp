@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -161,10 +162,15 @@ TEST_F(WindowOscCommands, TitleBarButtonsAndColour)
     EXPECT_FALSE(find(state, "/window/buttons/minimise")[0].GetBool());
     EXPECT_TRUE(find(state, "/window/buttons/maximise")[0].GetBool());
 
-    // A window that cannot be see-through gets its colour at full alpha.
-    auto const alpha = juce::Desktop::canUseSemiTransparentWindows() ? 0x7F000000u : 0xFF000000u;
-    EXPECT_TRUE(process(message("/window/background/color", 1, 0, 0, 0.5)));
-    EXPECT_EQ(alpha | 0xFF0000u, window.getBackgroundColour().getARGB());
+    // Where a compositing manager runs, the window takes the alpha byte as the GUI writes it; a
+    // window that cannot be see-through gets its colour at full alpha.
+    {
+        guitest::CompositingManagerStandIn compositing;
+        EXPECT_EQ(compositing.IsRunning(), juce::Desktop::canUseSemiTransparentWindows());
+        auto const alpha = compositing.IsRunning() ? 0x7F000000u : 0xFF000000u;
+        EXPECT_TRUE(process(message("/window/background/color", 1, 0, 0, 0.5)));
+        EXPECT_EQ(alpha | 0xFF0000u, window.getBackgroundColour().getARGB());
+    }
     EXPECT_TRUE(process(message("/window/background/color", 2, -1, 0.0f, 1)));
     EXPECT_EQ(0xFFFF0000u, window.getBackgroundColour().getARGB());
     EXPECT_FALSE(process(message("/window/background/color", 1, 0, 0)));
@@ -252,6 +258,57 @@ TEST_F(WindowOscCommands, StateIsTheCommandsThatRestoreIt)
     EXPECT_TRUE(empty.processWindowMessage(message("/window/rendering/fps/visible", true)));
     EXPECT_TRUE(empty.processWindowMessage(message("/window/scale", 120)));
     EXPECT_FLOAT_EQ(1.2f, juce::Desktop::getInstance().getGlobalScaleFactor());
+}
+
+// A window manager frames the window each time it is shown and may move it meanwhile; recalled
+// bounds are still the window's own, and a maximized window's frame is on the screen. Runs only where a
+// window manager was started for it: the live tests run it on a display of their own with openbox.
+TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsTheFrameOnScreen)
+{
+    if (std::getenv("QGUI_WINDOW_MANAGER") == nullptr || !qgui::Runtime::HasDisplay())
+        GTEST_SKIP() << "needs a window manager on the display";
+    auto const framed = [&]() -> bool
+    {
+        auto* peer = window.getPeer();
+        if (peer == nullptr)
+            return false;
+        auto const frame = peer->getFrameSizeIfPresent();
+        return frame && (*frame).getTopAndBottom() > 0;
+    };
+    window.SetVisibleAndToFront();
+    ASSERT_TRUE(guitest::pumpUntil(framed, std::chrono::seconds(10))) << "framed by the window manager";
+    pumpFor(std::chrono::milliseconds(300));
+    auto const state = window.getCurrentWindowStateAsOscBundle();
+    auto const placed = window.getBounds();
+
+    // How the window is left before the state is recalled.
+    std::vector<qev::OscMessage> const rows[] = {
+        {message("/window/close")},
+        {message("/window/visible", false)},
+        {message("/window/bounds", 100, 120, 500, 300)},
+        {message("/window/close"), message("/window/topleft", 50, 60)},
+    };
+    for (auto const& row : rows)
+    {
+        SCOPED_TRACE(row.front().ToString().GetStdString());
+        for (auto const& m : row)
+            ASSERT_TRUE(process(m));
+        pumpFor(std::chrono::milliseconds(300));
+        for (auto const& element : state)
+            window.ProcessMessage(*element.GetMessage(), qev::MessageFlag(0));
+        guitest::pumpUntil([&] { return framed() && window.getBounds() == placed; }, std::chrono::seconds(5));
+        pumpFor(std::chrono::milliseconds(300));
+        EXPECT_EQ(placed.toString(), window.getBounds().toString());
+        EXPECT_EQ(placed.toString(), window.getScreenBounds().toString());
+    }
+
+    ASSERT_TRUE(process(message("/window/maximize")));
+    pumpFor(std::chrono::milliseconds(300));
+    auto const* display =
+        juce::Desktop::getInstance().getDisplays().getDisplayForRect(window.getScreenBounds());
+    ASSERT_NE(nullptr, display);
+    auto const withFrame = (*window.getPeer()->getFrameSizeIfPresent()).addedTo(window.getScreenBounds());
+    EXPECT_EQ(display->userArea.toString(), withFrame.toString());
 }
 
 TEST_F(WindowOscCommands, DocumentationListsTheWindowCommandsAfterTheContentsAndTheCommonOnes)

@@ -5,50 +5,29 @@
 // the scheduler thread, where the host delivers MIDI as it arrives, and on the main thread, where
 // the refresh rule also rebuilds the hidden editor's rows at every call.
 
+#include "CclinkBench.h"
 #include "maxhost_control.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace
 {
 
-class Sink : public maxhost::Listener
-{
-public:
-    void Outlet(object*, int, symbol*, long, atom const*) override { ++outputs; }
-    void Console(object*, bool isError, char const* text) override
-    {
-        if (isError)
-            std::fprintf(stderr, "error: %s\n", text);
-    }
-    void HostNote(char const* text) override { std::fprintf(stderr, "host: %s\n", text); }
-    long outputs = 0;
-};
-
-Sink sink;
-maxhost::Bundle bundle;
-maxclass* cclinkClass = nullptr;
-std::filesystem::path folder;
+cclinkbench::Session session;
+cclinkbench::Sink& sink = session.sink;
 
 // An object whose table holds count mappings of channel 1, controller 7.
 object* objectWithMappings(int count)
 {
-    std::filesystem::path const file = folder / ("mappings-" + std::to_string(count) + ".xml");
-    {
-        std::ofstream out(file);
-        out << "<trov5.cclink>\n";
-        for (int i = 0; i < count; ++i)
-            out << "<mapping midichannel=\"1\" midicontroller=\"7\" pattern=\"/track/" << i + 1
-                << "/gain\" minrange=\"0\" maxrange=\"1\" exponent=\"1\"/>\n";
-        out << "</trov5.cclink>\n";
-    }
-    object* const x = maxhost::NewObject(cclinkClass);
+    std::filesystem::path const file = session.folder / ("mappings-" + std::to_string(count) + ".xml");
+    cclinkbench::WriteMappings(file, count,
+                               [](int i) {
+                                   return cclinkbench::Mapping{
+                                       1, 7, "/track/" + std::to_string(i + 1) + "/gain", 0.0f, 1.0f, 1.0f};
+                               });
+    object* const x = maxhost::NewObject(session.cclinkClass);
     atom path{};
     atom_setsym(&path, gensym(file.c_str()));
     maxhost::SendMessage(x, gensym("load"), 1, &path);
@@ -129,22 +108,10 @@ BENCHMARK_CAPTURE(oscToMidiOutlet, main_thread, false);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    maxhost::SetMainThread();
-    maxhost::SetListener(&sink);
-    std::string error;
-    if (!bundle.Load(CCLINK_BUNDLE, error) || (cclinkClass = maxhost::FindClass("trov5.cclink")) == nullptr)
-    {
-        std::fprintf(stderr, "bench_cclink: cannot load the bundle: %s\n", error.c_str());
+    if (!session.Start("bench_cclink"))
         return 2;
-    }
-    std::string pattern = (std::filesystem::temp_directory_path() / "cclink-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        return 2;
-    folder = pattern;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::filesystem::remove_all(folder);
-    bundle.Shutdown();
-    maxhost::SetListener(nullptr);
+    session.Stop();
     return 0;
 }

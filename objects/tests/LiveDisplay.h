@@ -14,9 +14,11 @@
 //   display.Click(r.x + 40, r.y + 60);           // xdotool: real pointer and keys
 //   display.Type("/newaddr");  display.Key("Return");
 //   host.RunUntil([&] { ... }, 2000);            // the GUI runs only while the host is pumped
-//   host.Send("export " + path);  host.WaitForLine("post: file");
+//   std::string const table = host.Export();     // the table as "export" writes it
 //   host.Screenshot(editor, "editor.png");       // PNG in the build folder, start-up badge gone
 //
+// The program reads a line, runs it and one turn of the GUI, then waits for the next line: X input
+// waits in the server until the GUI runs again (Run, RunUntil, WaitForWindow, Screenshot).
 // Everything started is ended by the destructors, also when an assertion leaves the test early;
 // the children also die with the test process. Windows are X window ids of the clients (the
 // windows the host made), never of a window manager's frames.
@@ -76,6 +78,8 @@ public:
     void CloseInput();
     // Appends what the process wrote; false when it closed its output. Waits up to timeoutMs.
     bool Read(std::string& into, int timeoutMs);
+    // What it writes until it closes its output, or until the timeout.
+    std::string ReadAll(int timeoutMs);
 
     // Runs a program to its end; its exit status, or -1.
     static int Run(std::vector<std::string> const& arguments, std::vector<std::string> const& environment);
@@ -104,10 +108,14 @@ public:
 
     // Starts openbox and waits until it manages the screen.
     bool StartWindowManager();
+    bool HasWindowManager() const { return windowManager != nullptr; }
 
     // The mapped top-level client window with this title, or 0.
     Window FindWindow(std::string const& title) const;
     bool IsMapped(Window w) const;
+    // Whether X sends the keyboard to w (or a window inside it). The window manager gives the
+    // focus in its own time: keys typed before that go elsewhere.
+    bool HasFocus(Window w) const;
     // The client area on the screen, and the window manager's frame around it (the client's own
     // bounds without a window manager).
     Rect ClientBounds(Window w) const;
@@ -159,12 +167,22 @@ public:
     // that contains the text (everything before it is taken too), or "" after the timeout.
     std::string WaitForLine(std::string const& text, int timeoutMs = 10000);
     std::vector<std::string> TakeLines();
+    // "export" to a new file in the scratch folder: its text once the program says it wrote it,
+    // else "". What the table holds, as the user would find it.
+    std::string Export(int timeoutMs = 10000);
     bool Alive();
     // Closes the input: the program frees its objects and ends. Its exit status.
     int Quit();
 
     // Runs the GUI until the window with the title is mapped; 0 after the timeout.
-    Window WaitForWindow(std::string const& title, int timeoutMs = 10000);
+    Window WaitForWindow(std::string const& title, int timeoutMs = 30000);
+    // Runs the GUI until the window has the keyboard focus; false after the timeout.
+    bool WaitForFocus(Window w, int timeoutMs = 10000);
+    // Runs the GUI until the window has come to rest: framed when a window manager runs, and its
+    // client bounds unchanged for half a second (a window manager places, frames and may move a
+    // window after mapping it, and the window may move itself back). Its client bounds then, or
+    // empty bounds after the timeout.
+    Rect WaitForPlace(Window w, int timeoutMs = 10000);
     // Runs the GUI until the framework's start-up badge has gone and the window stays the same,
     // then writes its frame to the screenshot folder. The path written, or "".
     std::string Screenshot(Window w, std::string const& fileName);
@@ -179,6 +197,7 @@ private:
     std::vector<std::string> lines;
     std::size_t taken = 0;
     int markers = 0;
+    int exports = 0;
     bool ended = false;
     std::map<Window, std::chrono::steady_clock::time_point> firstSeen;
 };

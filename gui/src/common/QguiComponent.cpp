@@ -220,7 +220,7 @@ void Component::paintOverChildren(juce::Graphics& g)
 {
     if (!IsFpsOverlayShown())
         return;
-    g.setColour(juce::Colours::white.withAlpha(0.5f));
+    g.setColour(juce::Colours::white.withAlpha(AlphaByte(0.5f)));
     g.fillRect(GetFpsOverlayBounds());
     g.setFont(GetFont("Arial", "plain", 11.0f));
     g.setColour(juce::Colours::black);

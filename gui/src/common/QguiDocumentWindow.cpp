@@ -4,6 +4,8 @@
 #include "QguiRuntime.h"
 #include "QguiStrings.h"
 
+#include <cstdlib>
+
 namespace qgui
 {
 namespace
@@ -75,6 +77,8 @@ bool DocumentWindow::SetVisibleAndToFront()
 {
     if (!Runtime::HasDisplay())
         return false;
+    if (!placement && (!isVisible() || !knownFrame()))
+        placement = getBounds();
     if (!isOnDesktop())
         addToDesktop();
     setVisible(true);
@@ -95,8 +99,49 @@ bool DocumentWindow::SetCenterAndToFront()
     if (!Runtime::HasDisplay())
         return false;
     if (auto const* display = findDisplay())
+    {
         setTopLeftPosition(CentredPosition(display->userArea, getWidth(), getHeight()));
+        KeepPlacement();
+    }
     return SetVisibleAndToFront();
+}
+
+void DocumentWindow::Close()
+{
+    leaveFullScreen();
+    setVisible(false);
+    removeFromDesktop();
+}
+
+bool DocumentWindow::Maximize()
+{
+    auto const* display = findDisplay();
+    if (display == nullptr)
+        return false;
+    auto const frame = knownFrame();
+    setBounds(frame ? frame->subtractedFrom(display->userArea) : display->userArea);
+    KeepPlacement();
+    placementMaximized = placement.has_value();
+    return true;
+}
+
+void DocumentWindow::KeepPlacement()
+{
+    if (isVisible() && knownFrame())
+        placement.reset();
+    else
+        placement = getBounds();
+    placementMaximized = false;
+}
+
+std::optional<juce::BorderSize<int>> DocumentWindow::knownFrame() const
+{
+    // The framework reports a frame it has not learnt yet as none or as empty.
+    if (auto* peer = getPeer())
+        if (auto const frame = peer->getFrameSizeIfPresent())
+            if (frame->getTopAndBottom() != 0 || frame->getLeftAndRight() != 0)
+                return *frame;
+    return std::nullopt;
 }
 
 void DocumentWindow::SetHidesOnDeactivate(bool hides)
@@ -120,13 +165,54 @@ int DocumentWindow::getDesktopWindowStyleFlags() const
 
 void DocumentWindow::closeButtonPressed()
 {
-    hideAndTakeOffDesktop();
+    Close();
 }
 
 void DocumentWindow::visibilityChanged()
 {
     juce::DocumentWindow::visibilityChanged();
     open.store(isVisible());
+    // Before the window manager moves the hidden window to where its frame was.
+    if (!isVisible() && !placement)
+        placement = getBounds();
+}
+
+void DocumentWindow::moved()
+{
+    juce::DocumentWindow::moved();
+    followPlacement();
+}
+
+void DocumentWindow::followPlacement()
+{
+    if (!placement)
+        return;
+    // Off the desktop only the program moves the window.
+    if (getPeer() == nullptr)
+    {
+        placement = getBounds();
+        placementMaximized = false;
+        return;
+    }
+    // Not yet framed, or not yet moved by the framing.
+    auto const frame = isVisible() ? knownFrame() : std::nullopt;
+    if (!frame || getBounds() == *placement)
+        return;
+    auto const wanted = *placement;
+    bool const maximized = placementMaximized;
+    placement.reset();
+    placementMaximized = false;
+    if (maximized)
+    {
+        Maximize();
+        return;
+    }
+    // Framing shifts a window by less than its frame; a longer move is the window manager's or
+    // the user's choice, and stays.
+    auto const shift = getPosition() - wanted.getPosition();
+    if (getBounds().withZeroOrigin() == wanted.withZeroOrigin() &&
+        std::abs(shift.x) <= frame->getLeftAndRight() && std::abs(shift.y) <= frame->getTopAndBottom())
+        setBounds(wanted);
 }
 
 juce::ApplicationCommandTarget* DocumentWindow::getNextCommandTarget()
@@ -182,15 +268,10 @@ bool DocumentWindow::perform(juce::ApplicationCommandTarget::InvocationInfo cons
         juce::Desktop::getInstance().setKioskModeComponent(this, true);
         return true;
     case closeWindowCommand:
-        hideAndTakeOffDesktop();
+        Close();
         return true;
     case maximizeWindowCommand:
-        if (auto const* display = findDisplay())
-        {
-            setBounds(display->userArea);
-            return true;
-        }
-        return false;
+        return Maximize();
     default:
         return false;
     }
@@ -200,13 +281,6 @@ void DocumentWindow::leaveFullScreen()
 {
     if (isKioskMode())
         juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
-}
-
-void DocumentWindow::hideAndTakeOffDesktop()
-{
-    leaveFullScreen();
-    setVisible(false);
-    removeFromDesktop();
 }
 
 juce::Displays::Display const* DocumentWindow::findDisplay() const

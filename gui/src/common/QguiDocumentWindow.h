@@ -5,6 +5,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
+#include <optional>
 
 namespace qgui
 {
@@ -43,6 +44,21 @@ public:
     // Centres the window on the user area of its display, then SetVisibleAndToFront().
     bool SetCenterAndToFront();
 
+    // Leaves full screen, hides the window and takes it off the desktop; the window object lives on.
+    void Close();
+
+    // Fills the user area of the window's display with the window and its frame, so that the
+    // title bar stays on the screen. False without a display.
+    bool Maximize();
+
+    // A window manager frames a window each time it is shown, and moves it meanwhile: it puts the
+    // frame where the window was asked to be, and a hidden window where its frame was. So the
+    // window holds on to the bounds it was given, or had when it was hidden, until it is shown
+    // and framed, and then takes them again. GetPlacement(): those bounds, else the current ones.
+    juce::Rectangle<int> GetPlacement() const { return placement.value_or(getBounds()); }
+    // To be called after the program has set the window's bounds.
+    void KeepPlacement();
+
     // The top-left corner that centres a window of the size in the area (halves truncated).
     static juce::Point<int> CentredPosition(juce::Rectangle<int> const& area, int width, int height) noexcept;
 
@@ -63,9 +79,10 @@ public:
     bool GetHidesOnDeactivate() const noexcept { return hidesOnDeactivate; }
 
     int getDesktopWindowStyleFlags() const override;
-    // Hides the window and takes it off the desktop; the window object lives on.
+    // Close().
     void closeButtonPressed() override;
     void visibilityChanged() override;
+    void moved() override;
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override;
     void getAllCommands(juce::Array<juce::CommandID>& commands) override;
@@ -77,8 +94,11 @@ public:
 private:
     // The desktop refuses a window that leaves it, or dies, while in full screen.
     void leaveFullScreen();
-    void hideAndTakeOffDesktop();
     juce::Displays::Display const* findDisplay() const;
+    // The window manager's frame around the window, once it is known.
+    std::optional<juce::BorderSize<int>> knownFrame() const;
+    // After each move: once shown and framed, the window takes its placement again.
+    void followPlacement();
 
     // Made on the message thread at construction, so that other threads only ever copy it.
     juce::Component::SafePointer<DocumentWindow> self;
@@ -87,6 +107,9 @@ private:
     bool hasMinimiseButton = true;
     bool hasMaximiseButton = true;
     bool hasCloseButton = true;
+    // See GetPlacement(); maximized: the window is to fill its display once framed.
+    std::optional<juce::Rectangle<int>> placement;
+    bool placementMaximized = false;
 
     JUCE_DECLARE_NON_COPYABLE(DocumentWindow)
 };

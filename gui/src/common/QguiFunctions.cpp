@@ -71,6 +71,38 @@ public:
 JuceClipboardBackend clipboardBackend;
 bool clipboardBackendInstalled = false;
 
+// The framework asks the default look-and-feel for the face of every font in the process; this is
+// the framework's own default look, but for families that are not installed. Without it such a
+// family gets an empty face drawn with fallback glyphs of other metrics: clipped descenders, no
+// bold.
+class TypefaceResolver final : public juce::LookAndFeel_V4
+{
+public:
+    TypefaceResolver() : installed(juce::Font::findAllTypefaceNames())
+    {
+        if (!installed.contains(metricCompatibleFamily))
+            substitute = juce::Font::getDefaultSansSerifFontName();
+    }
+
+    juce::Typeface::Ptr getTypefaceForFont(juce::Font const& font) override
+    {
+        auto const family = font.getTypefaceName();
+        // Placeholders such as "<Sans-Serif>" are the framework's own to resolve.
+        if (family.startsWithChar('<') || installed.contains(family))
+            return juce::LookAndFeel_V4::getTypefaceForFont(font);
+        juce::Font installedFont(font); // same height and style
+        installedFont.setTypefaceName(substitute);
+        return juce::LookAndFeel_V4::getTypefaceForFont(installedFont);
+    }
+
+private:
+    static constexpr char const* metricCompatibleFamily = "Liberation Sans";
+    juce::StringArray const installed;
+    juce::String substitute{metricCompatibleFamily};
+};
+
+TypefaceResolver* typefaceResolver = nullptr;
+
 } // namespace
 
 juce::ApplicationCommandManager* GetApplicationCommandManager()
@@ -111,6 +143,15 @@ juce::Font GetFont(qev::String const& typefaceName, qev::String const& style, fl
     return juce::Font(ToJuceString(typefaceName), height, flag);
 }
 
+juce::uint8 AlphaByte(float alpha) noexcept
+{
+    if (!(alpha > 0.0f))
+        return 0;
+    if (alpha >= 1.0f)
+        return 0xFF;
+    return static_cast<juce::uint8>(alpha * 255.996f);
+}
+
 qev::StringArray JuceStringArray2OmvarStringArray(juce::StringArray const& in)
 {
     qev::StringArray out(static_cast<unsigned long>(in.size()));
@@ -139,6 +180,26 @@ void RemoveSystemClipboardBackend() noexcept
     // No backend call can run any more: what the process copied last stays readable.
     if (clipboardBackend.hasCopied)
         qev::SystemClipboard::CopyTextToClipboard(clipboardBackend.lastCopied);
+}
+
+void InstallTypefaceResolver()
+{
+    if (typefaceResolver != nullptr)
+        return;
+    typefaceResolver = new TypefaceResolver();
+    juce::LookAndFeel::setDefaultLookAndFeel(typefaceResolver);
+    // Faces resolved before would keep their empty stand-ins.
+    juce::Typeface::clearTypefaceCache();
+}
+
+void RemoveTypefaceResolver() noexcept
+{
+    if (typefaceResolver == nullptr)
+        return;
+    juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
+    juce::Typeface::clearTypefaceCache();
+    delete typefaceResolver;
+    typefaceResolver = nullptr;
 }
 
 bool ShortCuts::CorrespondsTo(juce::KeyPress const& keyPress, Type const& type)

@@ -25,7 +25,19 @@ void CopyTextToClipboard(qev::String const& text);
 // "bold" wins over "italic", which wins over "underlined"; anything else is plain.
 juce::Font GetFont(qev::String const& typefaceName, qev::String const& style, float height);
 
+// The alpha byte of a fraction, truncated as the GUI writes all its alphas (0.5 gives 0x7F, 0.75
+// 0xBF, 0.7 0xB3), where the framework's own float setters round (0.5 gives 0x80). NaN gives 0.
+juce::uint8 AlphaByte(float alpha) noexcept;
+
 qev::StringArray JuceStringArray2OmvarStringArray(juce::StringArray const& in);
+
+// Every font of the process is turned into a face here: a family that is not installed is drawn
+// in the installed, metric-compatible Liberation Sans of the same style, so that a font named
+// "Arial" keeps Arial's metrics, descenders and bold where Arial itself is missing. The installed
+// families are read once, at installation. Installed by Runtime::Initialise and removed by
+// Runtime::Shutdown; both idempotent.
+void InstallTypefaceResolver();
+void RemoveTypefaceResolver() noexcept;
 
 // Sends the text of qev::SystemClipboard to the system clipboard of the framework. Installed by
 // Runtime::Initialise and removed by Runtime::Shutdown; both idempotent.

@@ -44,12 +44,6 @@ CommandAddresses const& snapshotAddresses()
     return addresses;
 }
 
-void closeWindow(DocumentWindow& window)
-{
-    window.setVisible(false);
-    window.removeFromDesktop();
-}
-
 // Without a display an opening does nothing; the command still counts as handled, so that it is
 // not offered to other handlers that know nothing of it.
 template <typename Window>
@@ -63,13 +57,13 @@ bool processWindowCommand(Window& window, CommandAddresses const& addresses, qev
     }
     if (none && message.PatternMatches(addresses.close))
     {
-        closeWindow(window);
+        window.Close();
         return true;
     }
     if (none && message.PatternMatches(addresses.openOrClose))
     {
         if (window.isVisible())
-            closeWindow(window);
+            window.Close();
         else
             window.SetVisibleAndToFront();
         return true;
@@ -118,7 +112,7 @@ MaxMspOscHelpWindow::MaxMspOscHelpWindow(qev::OscInterface& oscInterface)
 MaxMspOscHelpWindow::~MaxMspOscHelpWindow()
 {
     panel.reset();
-    removeFromDesktop();
+    Close();
 }
 
 MaxMspOscStatusWindow::MaxMspOscStatusWindow(qev::OscInterface& oscInterface)
@@ -131,7 +125,7 @@ MaxMspOscStatusWindow::MaxMspOscStatusWindow(qev::OscInterface& oscInterface)
 MaxMspOscStatusWindow::~MaxMspOscStatusWindow()
 {
     panel.reset();
-    removeFromDesktop();
+    Close();
 }
 
 MaxMspOscSnapshotWindow::MaxMspOscSnapshotWindow(qev::OscInterface& oscInterface)
@@ -144,7 +138,7 @@ MaxMspOscSnapshotWindow::MaxMspOscSnapshotWindow(qev::OscInterface& oscInterface
 MaxMspOscSnapshotWindow::~MaxMspOscSnapshotWindow()
 {
     panel.reset();
-    removeFromDesktop();
+    Close();
 }
 
 MaxMspOscHelpAndStatus::MaxMspOscHelpAndStatus(qev::OscInterface& oscInterface)

@@ -47,11 +47,15 @@ void Runtime::Initialise()
     if (running.load())
         return;
     XErrorIgnorer::Install();
+    XWindowManagerAtoms::Intern();
     juce::initialiseJuce_GUI();
     // The environment cannot tell (the framework falls back to ":0.0" without DISPLAY); only a
-    // primary display proves that windows can go on screen.
+    // primary display proves that windows can go on screen. Finding the displays opens the
+    // framework's connection.
     hasDisplay.store(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr);
+    XWindowManagerAtoms::Release();
     InstallSystemClipboardBackend();
+    InstallTypefaceResolver();
     running.store(true);
 }
 
@@ -84,6 +88,7 @@ void Runtime::Shutdown()
         return;
     running.store(false);
     RemoveSystemClipboardBackend();
+    RemoveTypefaceResolver();
     hasDisplay.store(false);
     juce::shutdownJuce_GUI();
     XErrorIgnorer::Restore();

@@ -18,8 +18,10 @@ public:
 
     Runtime() = delete;
 
-    // Ignores X errors (see XErrorIgnorer), starts the framework on the calling thread and finds
-    // out whether there is a display. Does nothing when already running; may follow Shutdown().
+    // Ignores X errors (see XErrorIgnorer), makes sure the window-manager atoms exist (see
+    // XWindowManagerAtoms), starts the framework on the calling thread, finds out whether there is
+    // a display and gives fonts of missing families an installed face (see
+    // InstallTypefaceResolver). Does nothing when already running; may follow Shutdown().
     static void Initialise();
 
     // Dispatches what is pending, in at most maxRounds rounds, and returns as soon as nothing is

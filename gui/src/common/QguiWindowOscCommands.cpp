@@ -1,3 +1,4 @@
+#include "QguiFunctions.h"
 #include "QguiMaxMspWindowManager.h"
 #include "QguiOscArguments.h"
 #include "QguiRuntime.h"
@@ -73,8 +74,10 @@ void setButtonFlag(DocumentWindow& window, int button, bool has)
         required |= juce::DocumentWindow::minimiseButton;
     if (window.HasMaximiseButton())
         required |= juce::DocumentWindow::maximiseButton;
-    // Rebuilds the title bar, and the native window when it is on the desktop.
+    // Rebuilds the title bar, and the native window when it is on the desktop: a new native
+    // window, which the window manager frames afresh.
     window.setTitleBarButtonsRequired(required, false);
+    window.KeepPlacement();
 }
 
 } // namespace
@@ -93,7 +96,7 @@ bool MaxMspWindowManager::processWindowMessage(qev::OscMessage const& fullMessag
 
     auto const& a = addresses();
     auto const matches = [&](qev::OscAddress const& a) { return message.PatternMatches(a); };
-    auto const close = [this] { closeButtonPressed(); };
+    auto const close = [this] { Close(); };
 
     if (none && matches(CommonPatterns::open()))
     {
@@ -120,28 +123,33 @@ bool MaxMspWindowManager::processWindowMessage(qev::OscMessage const& fullMessag
     }
     if (message.CheckArgumentsFormat("nn", true) && matches(CommonPatterns::size()))
     {
-        setSize(numberArgument(message, 0), numberArgument(message, 1));
+        setBounds(GetPlacement().withSize(numberArgument(message, 0), numberArgument(message, 1)));
+        KeepPlacement();
         result = true;
     }
     if (asNumber(message, number) && matches(CommonPatterns::width()))
     {
-        setSize(toInt(number), getHeight());
+        setBounds(GetPlacement().withWidth(toInt(number)));
+        KeepPlacement();
         result = true;
     }
     if (asNumber(message, number) && matches(CommonPatterns::height()))
     {
-        setSize(getWidth(), toInt(number));
+        setBounds(GetPlacement().withHeight(toInt(number)));
+        KeepPlacement();
         result = true;
     }
     if (message.CheckArgumentsFormat("nn", true) && matches(CommonPatterns::topleft()))
     {
-        setTopLeftPosition(numberArgument(message, 0), numberArgument(message, 1));
+        setBounds(GetPlacement().withPosition(numberArgument(message, 0), numberArgument(message, 1)));
+        KeepPlacement();
         result = true;
     }
     if (message.CheckArgumentsFormat("nnnn", true) && matches(CommonPatterns::bounds()))
     {
         setBounds(numberArgument(message, 0), numberArgument(message, 1), numberArgument(message, 2),
                   numberArgument(message, 3));
+        KeepPlacement();
         result = true;
     }
     if (pattern.StartsWith(CommonPatterns::buttons()) && asBoolean(message, flag))
@@ -173,10 +181,7 @@ bool MaxMspWindowManager::processWindowMessage(qev::OscMessage const& fullMessag
     }
     if (none && matches(CommonPatterns::maximize()))
     {
-        if (Runtime::HasDisplay())
-            if (auto const* display =
-                    juce::Desktop::getInstance().getDisplays().getDisplayForPoint(getScreenPosition()))
-                setBounds(display->userArea);
+        Maximize();
         result = true;
     }
     if (asBoolean(message, flag) && matches(CommonPatterns::visible()))
@@ -213,7 +218,8 @@ bool MaxMspWindowManager::processWindowMessage(qev::OscMessage const& fullMessag
     if (message.CheckArgumentsFormat("nnnn", true) && matches(a.backgroundColor))
     {
         auto const colour = message.GetArgumentsAsRGBA();
-        setBackgroundColour(juce::Colour::fromFloatRGBA(colour.red, colour.green, colour.blue, colour.alpha));
+        setBackgroundColour(juce::Colour::fromFloatRGBA(colour.red, colour.green, colour.blue, 1.0f)
+                                .withAlpha(AlphaByte(colour.alpha)));
         result = true;
     }
     if (asBoolean(message, flag) && matches(CommonPatterns::opaque()))
@@ -292,11 +298,13 @@ qev::OscBundle MaxMspWindowManager::getCurrentWindowStateAsOscBundle() const
     // Before the bounds: a new scale keeps the on-screen size of a window on the desktop, so
     // bounds restored under the old scale would come out scaled.
     state.AddNewMessage("/scale", juce::Desktop::getInstance().getGlobalScaleFactor() * 100.0f);
+    // Where a hidden window will be shown, not where the window manager parked it.
+    auto const placed = GetPlacement();
     qev::OscMessage bounds("/bounds");
-    bounds.Add(getX());
-    bounds.Add(getY());
-    bounds.Add(getWidth());
-    bounds.Add(getHeight());
+    bounds.Add(placed.getX());
+    bounds.Add(placed.getY());
+    bounds.Add(placed.getWidth());
+    bounds.Add(placed.getHeight());
     state.Add(std::move(bounds));
     auto const colour = getBackgroundColour();
     state.AddNewMessage("/background/color", qev::ColorRGBA(colour.getFloatRed(), colour.getFloatGreen(),

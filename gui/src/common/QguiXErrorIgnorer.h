@@ -19,4 +19,21 @@ public:
     static bool IsInstalled() noexcept;
 };
 
+// The framework looks up the window-manager atoms (WM_PROTOCOLS, WM_DELETE_WINDOW, the _NET_WM
+// ones) only if they already exist. On a display where no window manager has run yet they do not,
+// so its windows never offer the delete protocol, and a window manager that starts later kills the
+// whole host at a click on the close button. Interning them first, on a connection of our own,
+// gives every window the protocols it would have had under a window manager. The connection stays
+// open until the framework's own is: a display whose last client leaves forgets its atoms.
+class XWindowManagerAtoms
+{
+public:
+    XWindowManagerAtoms() = delete;
+
+    // Before the framework's start-up. Does nothing without libX11 or an X server.
+    static void Intern() noexcept;
+    // Once the framework's own connection is open.
+    static void Release() noexcept;
+};
+
 } // namespace qgui

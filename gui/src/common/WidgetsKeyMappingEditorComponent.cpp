@@ -27,6 +27,15 @@ bool toCoreFile(juce::File const& file, qev::File& result)
     return qgui::ToJuceString(result.GetFullPathName()) == path;
 }
 
+// Asks in a modal box, in the words of the framework's own save dialog.
+bool confirmReplacing(juce::File const& file)
+{
+    return juce::AlertWindow::showOkCancelBox(juce::MessageBoxIconType::WarningIcon, "File already exists",
+                                              "There's already a file called: " + file.getFullPathName() +
+                                                  "\n\nAre you sure you want to overwrite it?",
+                                              "Overwrite", "Cancel", nullptr, nullptr);
+}
+
 void copyAttributes(qev::XmlElement const& from, juce::XmlElement& to)
 {
     for (unsigned long i = 0; i < from.GetNumAttributes(); ++i)
@@ -97,7 +106,16 @@ bool KeyMappingEditorComponent::SaveAs()
                               false, nullptr);
     if (!chooser.browseForFileToSave(true))
         return false;
-    return SaveAs(chooser.getResult());
+    auto file = chooser.getResult();
+    // "Load..." lists only *.xml files. The dialog asked about replacing the name as typed, not
+    // about the name with the extension.
+    if (file.getFileExtension().isEmpty())
+    {
+        file = file.withFileExtension("xml");
+        if (file.exists() && !confirmReplacing(file))
+            return false;
+    }
+    return SaveAs(file);
 }
 
 bool KeyMappingEditorComponent::SaveAs(juce::File const& file)

@@ -25,7 +25,8 @@ public:
     void resized() override;
     void buttonClicked(juce::Button* button) override;
 
-    // Asks for a file in a modal dialog, then SaveAs(file). False when cancelled, and without a
+    // Asks for a file in a modal dialog, then SaveAs(file). A name without an extension gets
+    // ".xml", and replacing a file of that name is asked about. False when cancelled, and without a
     // display (no dialog can be shown).
     bool SaveAs();
     bool SaveAs(juce::File const& file);

@@ -29,7 +29,7 @@ juce::Font rowFont()
 
 juce::Colour outlineColour()
 {
-    return juce::Colours::white.withAlpha(0.5f);
+    return juce::Colours::white.withAlpha(qgui::AlphaByte(0.5f));
 }
 
 int truncated(double value)

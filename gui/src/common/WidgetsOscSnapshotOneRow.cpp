@@ -15,17 +15,6 @@ namespace widgets
 namespace
 {
 
-// The alpha byte of a fraction, truncated (0.5 gives 0x7F), so that colours given at an alpha do
-// not depend on how the framework rounds.
-juce::uint8 alphaByte(float alpha)
-{
-    if (!(alpha > 0.0f))
-        return 0;
-    if (alpha >= 1.0f)
-        return 0xFF;
-    return static_cast<juce::uint8>(alpha * 255.996f);
-}
-
 void save(qev::OscBundle const& content, juce::File const& chosen,
           juce::Component::SafePointer<OscSnapshotRows> const& rows)
 {
@@ -51,7 +40,8 @@ OscSnapshotOneRow::OscSnapshotOneRow(OscSnapshotRows& owner_)
     auto const font = qgui::GetFont("Arial", "plain", 13.0f);
     indexLabel.SetFont(font);
     titleEditor.setFont(font);
-    titleEditor.setColour(juce::TextEditor::outlineColourId, juce::Colours::white.withAlpha(alphaByte(0.5f)));
+    titleEditor.setColour(juce::TextEditor::outlineColourId,
+                          juce::Colours::white.withAlpha(qgui::AlphaByte(0.5f)));
     titleEditor.setMultiLine(false, false);
     titleEditor.setReturnKeyStartsNewLine(false);
     titleEditor.setTabKeyUsedAsCharacter(false);

@@ -95,6 +95,7 @@ void TableListBox::SetItems(const qev::StringArray& newItems)
     list.updateContent();
     callListeners([this](Listener& listener) { listener.ItemsChanged(*this); });
     list.setBounds(getLocalBounds());
+    fitColumn();
     repaint();
 }
 
@@ -123,6 +124,7 @@ void TableListBox::SetFontSize(float size)
         height = size;
     font.setHeight(height);
     list.setRowHeight(static_cast<int>(height) + 5);
+    fitColumn();
     repaint();
 }
 
@@ -147,6 +149,14 @@ void TableListBox::RemoveListener(Listener* listener)
     long const index = listeners.IndexOf(listener);
     if (index >= 0)
         listeners.Remove(static_cast<unsigned long>(index));
+}
+
+void TableListBox::fitColumn()
+{
+    // The framework fits the column to the visible width only when the list is resized; a vertical
+    // scroll bar that comes or goes with the rows changes that width as well, and a column left
+    // wider than the view brings up a horizontal bar over the last row.
+    list.resized();
 }
 
 void TableListBox::callListeners(const std::function<void(Listener&)>& call)

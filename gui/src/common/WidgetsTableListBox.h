@@ -77,6 +77,7 @@ private:
     void cellDoubleClicked(int rowNumber, int columnId, const juce::MouseEvent& event) override;
     void selectedRowsChanged(int lastRowSelected) override;
 
+    void fitColumn();
     void callListeners(const std::function<void(Listener&)>& call);
 
     juce::LookAndFeel_V3 lookAndFeel;

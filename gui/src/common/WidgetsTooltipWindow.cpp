@@ -7,8 +7,13 @@ TooltipWindow::TooltipWindow() : juce::TooltipWindow(nullptr, 700)
 {
     setMillisecondsBeforeTipAppears(delayMilliseconds);
     setColour(juce::TooltipWindow::backgroundColourId, juce::Colours::grey);
+    lookAndFeel.setColour(juce::TooltipWindow::backgroundColourId, juce::Colours::grey);
+    setLookAndFeel(&lookAndFeel);
 }
 
-TooltipWindow::~TooltipWindow() = default;
+TooltipWindow::~TooltipWindow()
+{
+    setLookAndFeel(nullptr);
+}
 
 } // namespace widgets

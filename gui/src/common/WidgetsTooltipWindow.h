@@ -16,6 +16,10 @@ public:
     ~TooltipWindow() override;
 
 private:
+    // The framework draws a tooltip with the colours of the window's look-and-feel, not with the
+    // window's own: the grey must be set in both.
+    juce::LookAndFeel_V3 lookAndFeel;
+
     JUCE_DECLARE_NON_COPYABLE(TooltipWindow)
 };
 

@@ -1,0 +1,571 @@
+// Tables of any size through the stand-in host, in process: loading a table of mappings, the
+// memory each mapping holds, one controller event and "clear", with the editor window hidden and
+// shown. The tables map the controller space (see CclinkBench.h). A case ends when the host has
+// nothing of it left to do: with the window hidden, once the main thread's tasks have run and a
+// turn of the host's loop finds the GUI's message queue empty; with the window shown, once the
+// rows are on screen. Figures only: nothing here judges a time.
+//
+// The shown cases read the screen through an X connection of their own: they need a display of
+// 24 bits or more on which the whole window fits, for instance
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/bench_cclink_tables
+// and are left out without one.
+
+#include "CclinkBench.h"
+#include "XWindowName.h"
+#include "maxhost_control.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+cclinkbench::Session session;
+cclinkbench::Sink& sink = session.sink;
+
+double secondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// One turn of the host's loop after a line, as the `maxhost` program takes it.
+void hostTurn()
+{
+    maxhost::RunMainThreadTasks();
+    session.bundle.Idle();
+    maxhost::RunMainThreadTasks();
+}
+
+// Turns of the host's loop until one finds nothing to do. A turn with nothing pending takes under
+// a microsecond (see idleTurn); one that dispatches even a single row's worth of GUI messages
+// takes longer.
+bool settle()
+{
+    constexpr auto quiet = std::chrono::microseconds(1000);
+    auto const limit = Clock::now() + std::chrono::minutes(5);
+    for (;;)
+    {
+        auto const start = Clock::now();
+        hostTurn();
+        auto const end = Clock::now();
+        if (end - start < quiet)
+            return true;
+        if (end > limit)
+            return false;
+    }
+}
+
+std::filesystem::path mappingFile(int count)
+{
+    std::filesystem::path const file =
+        session.folder / ("controller-space-" + std::to_string(count) + ".xml");
+    if (!std::filesystem::exists(file))
+        cclinkbench::WriteMappings(file, count, cclinkbench::ControllerSpace);
+    return file;
+}
+
+void send(object* x, char const* selector, long argc = 0, atom* argv = nullptr)
+{
+    maxhost::SendMessage(x, gensym(selector), argc, argv);
+}
+
+void sendLoad(object* x, int count)
+{
+    atom path{};
+    atom_setsym(&path, gensym(mappingFile(count).c_str()));
+    send(x, "load", 1, &path);
+}
+
+object* objectWithTable(int count)
+{
+    object* const x = maxhost::NewObject(session.cclinkClass);
+    sendLoad(x, count);
+    settle();
+    return x;
+}
+
+void freeObject(object* x)
+{
+    maxhost::FreeObject(x);
+    settle();
+}
+
+// Bytes the process holds from the heap.
+double heapInUse()
+{
+    struct mallinfo2 const info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+// What the X server shows of the editor window, read with a connection of our own.
+class Screen
+{
+public:
+    static constexpr char const* title = "MIDI / OSC Mapping";
+    // The panel's layout: the column titles above a view of the rows.
+    static constexpr int headerHeight = 30;
+    static constexpr int viewHeight = 370;
+    static constexpr int rowHeight = 21;
+    static constexpr int patternLeft = 187;
+    static constexpr int patternWidth = 250;
+    static constexpr unsigned long evenRowColour = 0xEDF3FE;
+    static constexpr unsigned long oddRowColour = 0xFFFFFF;
+
+    ~Screen()
+    {
+        if (x != nullptr)
+            XCloseDisplay(x);
+    }
+
+    // "" when the screen can be read, else why not.
+    std::string Open()
+    {
+        x = XOpenDisplay(nullptr);
+        if (x == nullptr)
+            return "no X display";
+        if (DefaultDepth(x, DefaultScreen(x)) < 24)
+            return "the display has fewer than 24 bits per pixel";
+        return "";
+    }
+
+    // The newest mapped top-level window with the editor's title, or 0.
+    ::Window FindEditor() const
+    {
+        ::Window root = 0, parent = 0;
+        ::Window* children = nullptr;
+        unsigned int count = 0;
+        ::Window found = 0;
+        if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) == 0)
+            return 0;
+        for (unsigned int i = 0; i < count; ++i)
+        {
+            XWindowAttributes attributes{};
+            if (XGetWindowAttributes(x, children[i], &attributes) != 0 &&
+                attributes.map_state == IsViewable && live::WindowName(x, children[i]) == title)
+                found = children[i];
+        }
+        if (children != nullptr)
+            XFree(children);
+        return found;
+    }
+
+    // "" when the whole window is on screen, else why it cannot be read.
+    std::string CheckFits(::Window w) const
+    {
+        XWindowAttributes window{}, root{};
+        if (XGetWindowAttributes(x, w, &window) == 0 ||
+            XGetWindowAttributes(x, DefaultRootWindow(x), &root) == 0)
+            return "the window has gone";
+        if (window.x < 0 || window.y < 0 || window.x + window.width > root.width ||
+            window.y + window.height > root.height)
+            return "the window does not fit on the display";
+        if (window.height < headerHeight + viewHeight)
+            return "the window is smaller than the editor";
+        return "";
+    }
+
+    // Whether the window shows the visible rows of a table of count mappings: each with its
+    // background colour at its left edge and text in its pattern column (the first and the last
+    // of them).
+    bool RowsPainted(::Window w, int count) const
+    {
+        int const visible = std::min(count, viewHeight / rowHeight);
+        if (visible == 0)
+            return true;
+        auto const edge = grab(w, 0, headerHeight, 1, visible * rowHeight);
+        if (edge == nullptr)
+            return false;
+        for (int i = 0; i < visible; ++i)
+        {
+            unsigned long const expected = i % 2 == 0 ? evenRowColour : oddRowColour;
+            if ((XGetPixel(edge.get(), 0, i * rowHeight + rowHeight / 2) & 0xFFFFFF) != expected)
+                return false;
+        }
+        return hasText(w, 0) && hasText(w, visible - 1);
+    }
+
+private:
+    struct ImageDeleter
+    {
+        void operator()(XImage* image) const { XDestroyImage(image); }
+    };
+    using Image = std::unique_ptr<XImage, ImageDeleter>;
+
+    Image grab(::Window w, int left, int top, int width, int height) const
+    {
+        return Image(XGetImage(x, w, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                               AllPlanes, ZPixmap));
+    }
+
+    // Dark pixels in the pattern column of row i: its address drawn.
+    bool hasText(::Window w, int row) const
+    {
+        auto const image =
+            grab(w, patternLeft + 2, headerHeight + row * rowHeight + 3, patternWidth - 4, rowHeight - 6);
+        if (image == nullptr)
+            return false;
+        int dark = 0;
+        for (int py = 0; py < image->height; ++py)
+            for (int px = 0; px < image->width; ++px)
+            {
+                unsigned long const pixel = XGetPixel(image.get(), px, py);
+                unsigned long const sum = ((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF);
+                if (sum < 3 * 0x80)
+                    ++dark;
+            }
+        return dark >= 8;
+    }
+
+    Display* x = nullptr;
+};
+
+std::unique_ptr<Screen> screen;
+
+// Host turns until the editor window shows the first rows of a table of count mappings. The time
+// it took, or a negative number when that did not happen within a minute.
+double untilPainted(int count)
+{
+    auto const start = Clock::now();
+    auto const limit = start + std::chrono::minutes(1);
+    for (;;)
+    {
+        hostTurn();
+        ::Window const w = screen->FindEditor();
+        auto const now = Clock::now();
+        if (w != 0 && screen->RowsPainted(w, count))
+            return secondsBetween(start, now);
+        if (now > limit)
+            return -1.0;
+    }
+}
+
+// Objects kept from one case to the next, so that the cases at a size load their table once.
+std::map<int, object*> kept;
+
+object* keptObject(int count)
+{
+    object*& x = kept[count];
+    if (x == nullptr)
+        x = objectWithTable(count);
+    return x;
+}
+
+// Shows or hides the kept object's window, and waits until that is done.
+bool setShown(object* x, int count, bool shown)
+{
+    if (!shown)
+    {
+        send(x, "wclose");
+        return settle();
+    }
+    send(x, "open");
+    return untilPainted(count) >= 0.0;
+}
+
+void loadHidden(benchmark::State& state)
+{
+    int const count = static_cast<int>(state.range(0));
+    double post = 0.0, release = 0.0;
+    long const errors = sink.errors;
+    for (auto _ : state)
+    {
+        object* const x = maxhost::NewObject(session.cclinkClass);
+        settle();
+        auto const start = Clock::now();
+        sendLoad(x, count);
+        settle();
+        auto const end = Clock::now();
+        state.SetIterationTime(secondsBetween(start, end));
+        post += secondsBetween(start, sink.loadedAt);
+        freeObject(x);
+        release += secondsBetween(end, Clock::now());
+    }
+    if (sink.errors != errors)
+        state.SkipWithError("the load failed");
+    auto const perIteration = [&](double seconds)
+    { return benchmark::Counter(seconds * 1e3 / static_cast<double>(state.iterations())); };
+    state.counters["post_ms"] = perIteration(post);
+    state.counters["free_ms"] = perIteration(release);
+}
+
+// One controller event, value changing each time, that changes one mapping of the table: the
+// call on its thread (call_us), then the host's loop turn after it (turn_us), which runs what the
+// call left to the main thread (the refresh through the queue element, GUI messages, painting).
+void controllerEvent(benchmark::State& state, bool shown, bool scheduler)
+{
+    int const count = static_cast<int>(state.range(0));
+    object* const x = keptObject(count);
+    if (!setShown(x, count, shown))
+    {
+        state.SkipWithError("the window did not change");
+        return;
+    }
+    maxhost::SchedulerThread thread;
+    symbol* const list = gensym("list");
+    atom event[3];
+    atom_setlong(&event[1], cclinkbench::ControllerHit(count));
+    atom_setlong(&event[2], 1);
+    int value = 0;
+    double call = 0.0, turn = 0.0;
+    long const before = sink.outputs;
+    for (auto _ : state)
+    {
+        value = (value + 1) & 0x7F;
+        atom_setlong(&event[0], value);
+        double seconds = 0.0;
+        auto const deliver = [&]
+        {
+            auto const start = Clock::now();
+            maxhost::SendMessage(x, list, 3, event);
+            seconds = secondsBetween(start, Clock::now());
+        };
+        if (scheduler)
+            thread.Run(deliver);
+        else
+            deliver();
+        auto const turnStart = Clock::now();
+        hostTurn();
+        double const turnSeconds = secondsBetween(turnStart, Clock::now());
+        call += seconds;
+        turn += turnSeconds;
+        state.SetIterationTime(seconds + turnSeconds);
+    }
+    if (sink.outputs - before != static_cast<long>(state.iterations()))
+        state.SkipWithError("not one output per event");
+    auto const perIteration = [&](double seconds)
+    { return benchmark::Counter(seconds * 1e6 / static_cast<double>(state.iterations())); };
+    state.counters["call_us"] = perIteration(call);
+    state.counters["turn_us"] = perIteration(turn);
+}
+
+// A turn of the host's loop with nothing to do: what every turn_us above holds at the least.
+void idleTurn(benchmark::State& state)
+{
+    object* const x = keptObject(1);
+    setShown(x, 1, false);
+    for (auto _ : state)
+        hostTurn();
+}
+
+void clearHidden(benchmark::State& state)
+{
+    int const count = static_cast<int>(state.range(0));
+    for (auto _ : state)
+    {
+        object* const x = objectWithTable(count);
+        auto const start = Clock::now();
+        send(x, "clear");
+        settle();
+        state.SetIterationTime(secondsBetween(start, Clock::now()));
+        freeObject(x);
+    }
+}
+
+// The heap that a table of count mappings holds through its object: loaded with the window never
+// opened, then once the window has been opened and painted (negative when it was not).
+struct Footprint
+{
+    double hidden = 0.0;
+    double opened = -1.0;
+};
+
+Footprint footprint(int count, bool open)
+{
+    Footprint bytes;
+    double const before = heapInUse();
+    object* const x = objectWithTable(count);
+    bytes.hidden = heapInUse() - before;
+    if (open && setShown(x, count, true) && settle())
+        bytes.opened = heapInUse() - before;
+    freeObject(x);
+    return bytes;
+}
+
+// Kilobytes per mapping: the difference between a table of count mappings and one of a single
+// mapping, so that what every object holds (the window, the panel) drops out.
+void memoryPerMapping(benchmark::State& state)
+{
+    int const count = static_cast<int>(state.range(0));
+    bool const open = screen != nullptr;
+    Footprint one, many;
+    for (auto _ : state)
+    {
+        one = footprint(1, open);
+        many = footprint(count, open);
+    }
+    auto const perMapping = [&](double oneBytes, double manyBytes)
+    { return benchmark::Counter((manyBytes - oneBytes) / (count - 1) / 1024.0); };
+    state.counters["hidden_KB"] = perMapping(one.hidden, many.hidden);
+    if (open && (one.opened < 0.0 || many.opened < 0.0))
+        state.SkipWithError("the rows were not painted");
+    else if (open)
+        state.counters["opened_KB"] = perMapping(one.opened, many.opened);
+}
+
+// Shown-window cases: from the message until the rows are painted, with the time until the
+// host's loop is quiet again (settled_ms) beside it.
+void untilPaintedAndSettled(benchmark::State& state, int count, Clock::time_point start, double& settled)
+{
+    if (untilPainted(count) < 0.0)
+    {
+        state.SkipWithError("the rows were not painted");
+        return;
+    }
+    state.SetIterationTime(secondsBetween(start, Clock::now()));
+    settle();
+    settled += secondsBetween(start, Clock::now());
+}
+
+void loadShown(benchmark::State& state)
+{
+    int const count = static_cast<int>(state.range(0));
+    double post = 0.0, settled = 0.0;
+    for (auto _ : state)
+    {
+        object* const x = maxhost::NewObject(session.cclinkClass);
+        if (!setShown(x, 1, true))
+            state.SkipWithError("the window did not open");
+        else
+        {
+            auto const start = Clock::now();
+            sendLoad(x, count);
+            untilPaintedAndSettled(state, count, start, settled);
+            post += secondsBetween(start, sink.loadedAt);
+            send(x, "wclose");
+        }
+        freeObject(x);
+        if (state.error_occurred())
+            return;
+    }
+    state.counters["post_ms"] = benchmark::Counter(post * 1e3 / static_cast<double>(state.iterations()));
+    state.counters["settled_ms"] =
+        benchmark::Counter(settled * 1e3 / static_cast<double>(state.iterations()));
+}
+
+void openAfterHiddenLoad(benchmark::State& state)
+{
+    int const count = static_cast<int>(state.range(0));
+    double settled = 0.0;
+    for (auto _ : state)
+    {
+        object* const x = objectWithTable(count);
+        auto const start = Clock::now();
+        send(x, "open");
+        untilPaintedAndSettled(state, count, start, settled);
+        send(x, "wclose");
+        freeObject(x);
+        if (state.error_occurred())
+            return;
+    }
+    state.counters["settled_ms"] =
+        benchmark::Counter(settled * 1e3 / static_cast<double>(state.iterations()));
+}
+
+// Whether the bundle can open its window here and we can read it; "" when so.
+std::string probeDisplay()
+{
+    screen = std::make_unique<Screen>();
+    std::string problem = screen->Open();
+    if (problem.empty())
+    {
+        object* const probe = maxhost::NewObject(session.cclinkClass);
+        long const errors = sink.errors;
+        send(probe, "open");
+        if (sink.errors != errors)
+            problem = "the bundle has no display";
+        else
+        {
+            ::Window w = 0;
+            for (int turns = 0; turns < 1000 && w == 0; ++turns)
+            {
+                hostTurn();
+                w = screen->FindEditor();
+            }
+            problem = w == 0 ? "the editor window did not appear" : screen->CheckFits(w);
+        }
+        send(probe, "wclose");
+        freeObject(probe);
+    }
+    if (!problem.empty())
+        screen.reset();
+    return problem;
+}
+
+// The slow cases: one measure per repetition, in milliseconds.
+void oncePerRepetition(benchmark::internal::Benchmark* b, int count, int repetitions)
+{
+    b->ArgName("mappings")
+        ->Arg(count)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(repetitions);
+}
+
+void registerBenchmarks(bool shownCases)
+{
+    using benchmark::RegisterBenchmark;
+    for (int count : {512, 1024, 2048, 4000})
+        oncePerRepetition(RegisterBenchmark("loadHidden", loadHidden), count, count > 2048 ? 3 : 5);
+    RegisterBenchmark("memoryPerMapping", memoryPerMapping)
+        ->ArgName("mappings")
+        ->Arg(2048)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
+    RegisterBenchmark("idleTurn", idleTurn);
+    for (bool shown : {false, true})
+    {
+        if (shown && !shownCases)
+            continue;
+        for (bool scheduler : {true, false})
+        {
+            std::string const name = std::string("controllerEvent/") + (shown ? "shown" : "hidden") + "/" +
+                                     (scheduler ? "scheduler_thread" : "main_thread");
+            RegisterBenchmark(name.c_str(), controllerEvent, shown, scheduler)
+                ->ArgName("mappings")
+                ->Arg(1)
+                ->Arg(2048)
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond)
+                ->Repetitions(5);
+        }
+    }
+    oncePerRepetition(RegisterBenchmark("clearHidden", clearHidden), 2048, 3);
+    if (!shownCases)
+        return;
+    oncePerRepetition(RegisterBenchmark("loadShown", loadShown), 2048, 3);
+    oncePerRepetition(RegisterBenchmark("openAfterHiddenLoad", openAfterHiddenLoad), 2048, 3);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (!session.Start("bench_cclink_tables"))
+        return 2;
+    std::string const problem = probeDisplay();
+    if (!problem.empty())
+        std::fprintf(stderr, "bench_cclink_tables: the cases with the window shown are left out: %s\n",
+                     problem.c_str());
+    registerBenchmarks(problem.empty());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (auto const& [count, x] : kept)
+        maxhost::FreeObject(x);
+    kept.clear();
+    settle();
+    screen.reset();
+    session.Stop();
+    return 0;
+}
