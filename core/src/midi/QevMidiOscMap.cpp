@@ -7,6 +7,7 @@
 #include <climits>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace qev
 {
@@ -89,25 +90,19 @@ void MidiOscMap::append(Entry const& entry)
 
 void MidiOscMap::AddNewEntry()
 {
-    // The lowest controller free on channel 1; n entries can hold at most n of them, so the
-    // search stops at n.
-    int const count = static_cast<int>(std::min<std::size_t>(entries.GetSize(), INT_MAX));
-    int candidate = 0;
-    bool restart = true;
-    while (restart)
-    {
-        restart = false;
-        for (Entry const* entry : entries)
-        {
-            if (entry->channel == 1 && entry->controller == candidate)
-            {
-                ++candidate;
-                restart = candidate < count;
-                break;
-            }
-        }
-    }
-    AddEntry(1, candidate, OscAddress("/foo"), 0.0f, 1.0f, 1.0f);
+    // The lowest controller free on channel 1; n entries can hold at most n of them, so it is at
+    // most n. One pass marks those taken: searching again from the start for every taken one
+    // would take time growing with the square of the table.
+    std::size_t const count = std::min<std::size_t>(entries.GetSize(), INT_MAX);
+    std::vector<bool> taken;
+    Allocations::ResizeVector(taken, count + 1);
+    for (Entry const* entry : entries)
+        if (entry->channel == 1 && entry->controller >= 0 &&
+            static_cast<std::size_t>(entry->controller) <= count)
+            taken[static_cast<std::size_t>(entry->controller)] = true;
+    std::size_t const candidate =
+        static_cast<std::size_t>(std::find(taken.begin(), taken.end(), false) - taken.begin());
+    AddEntry(1, static_cast<int>(candidate), OscAddress("/foo"), 0.0f, 1.0f, 1.0f);
 }
 
 void MidiOscMap::EditEntry(std::size_t index, int channel, int controller, OscAddress const& address,
