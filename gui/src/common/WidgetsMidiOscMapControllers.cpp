@@ -346,9 +346,11 @@ void MidiOscMapControllers::deleteRowsFrom(std::size_t first)
 void MidiOscMapControllers::deleteRows(std::size_t first)
 {
     // From the last: each leaves the end of the list's children at once, where searching the
-    // children for it from the front would take time growing with their number.
+    // children for it from the front would take time growing with their number. Hidden first,
+    // so that its removal does not ask the window system whether it is showing.
     for (std::size_t i = rows.size(); i-- > first;)
     {
+        rows[i]->setVisible(false);
         int const child = static_cast<int>(i);
         if (getChildComponent(child) == rows[i].get())
             removeChildComponent(child);

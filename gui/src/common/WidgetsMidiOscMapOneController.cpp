@@ -40,8 +40,11 @@ int truncated(double value)
 } // namespace
 
 MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_, std::size_t index_)
-    : owner(owner_), index(index_), backgroundColour(juce::Colours::transparentWhite), patternEditor(""),
-      learnToggle("learn"), deleteButton("delete")
+    : owner(owner_), index(index_), backgroundColour(juce::Colours::transparentWhite),
+      controllerBox(Numbox::ConfiguredLater()), channelBox(Numbox::ConfiguredLater()), patternEditor(""),
+      minimumBox(Numbox::ConfiguredLater()), maximumBox(Numbox::ConfiguredLater()),
+      exponentBox(Numbox::ConfiguredLater()), currentMidiBox(Numbox::ConfiguredLater()),
+      currentOscBox(Numbox::ConfiguredLater()), learnToggle("learn"), deleteButton("delete")
 {
     patternEditor.setFont(rowFont());
     patternEditor.setColour(juce::TextEditor::outlineColourId, outlineColour());
@@ -86,13 +89,13 @@ MidiOscMapOneController::~MidiOscMapOneController() = default;
 
 void MidiOscMapOneController::init(Numbox& box)
 {
-    // Four changes, one text box.
-    Numbox::TextBoxRebuildsHeld const held(box);
     box.setScrollWheelEnabled(false);
     box.SetFont(rowFont());
     box.setColour(juce::Slider::textBoxOutlineColourId, outlineColour());
     box.setColour(juce::Slider::textBoxBackgroundColourId, juce::Colours::transparentWhite);
     box.setColour(juce::Slider::textBoxHighlightColourId, juce::Colours::transparentWhite);
+    // A table of thousands of rows: one text box per box, built with all of the above.
+    box.EndConfiguration();
     box.addListener(this);
     addAndMakeVisible(box);
 }

@@ -87,25 +87,15 @@ juce::Slider::SliderLayout Numbox::LookAndFeel::getSliderLayout(juce::Slider& sl
     return layout;
 }
 
-Numbox::TextBoxRebuildsHeld::TextBoxRebuildsHeld(Numbox& box) noexcept : box(box)
+Numbox::Numbox() : Numbox(ConfiguredLater())
 {
-    ++box.rebuildsHeld;
-}
-
-Numbox::TextBoxRebuildsHeld::~TextBoxRebuildsHeld()
-{
-    if (--box.rebuildsHeld == 0 && box.rebuildPending)
-    {
-        box.rebuildPending = false;
-        box.lookAndFeelChanged();
-    }
+    EndConfiguration();
 }
 
 // Built without a text box, which is then built once, with this box's look-and-feel and colours.
-Numbox::Numbox() : Slider(juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox)
+Numbox::Numbox(ConfiguredLater) : Slider(juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox)
 {
     getValueObject().referTo(juce::Value(new ValueToldAtOnce(getValue())));
-    TextBoxRebuildsHeld const held(*this);
     setTextBoxStyle(juce::Slider::TextBoxBelow, false, 50, 14);
     setColour(juce::Slider::textBoxBackgroundColourId, juce::Colour(0xFFDBDBDB).withAlpha(0.0f));
     setColour(juce::Slider::textBoxOutlineColourId, juce::Colour(0xFFDBDBDB));
@@ -113,9 +103,20 @@ Numbox::Numbox() : Slider(juce::Slider::RotaryHorizontalVerticalDrag, juce::Slid
     setLookAndFeel(&lookAndFeel);
 }
 
+void Numbox::EndConfiguration()
+{
+    if (!rebuildsHeld)
+        return;
+    rebuildsHeld = false;
+    if (std::exchange(rebuildPending, false))
+        lookAndFeelChanged();
+}
+
 Numbox::~Numbox()
 {
-    // The framework keeps a reference to the look-and-feel; it must let go before the member dies.
+    // The framework keeps a reference to the look-and-feel; it must let go before the member dies,
+    // without building a text box that is about to go too.
+    rebuildsHeld = true;
     setLookAndFeel(nullptr);
 }
 
@@ -165,7 +166,7 @@ double Numbox::snapValue(double attemptedValue, DragMode dragMode)
 
 void Numbox::lookAndFeelChanged()
 {
-    if (rebuildsHeld > 0)
+    if (rebuildsHeld)
         rebuildPending = true;
     else
         Slider::lookAndFeelChanged();

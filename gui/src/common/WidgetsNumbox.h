@@ -30,23 +30,19 @@ public:
         juce::Font font;
     };
 
-    // While one is alive, changes of colour, font and look-and-feel mark the box's text box for
-    // rebuilding instead of rebuilding it each time; the last one to go rebuilds it once. For an
-    // owner that configures many boxes in many steps.
-    class TextBoxRebuildsHeld
+    // Tag of the constructor for an owner that configures the box further.
+    struct ConfiguredLater
     {
-    public:
-        explicit TextBoxRebuildsHeld(Numbox& box) noexcept;
-        ~TextBoxRebuildsHeld();
-        TextBoxRebuildsHeld(TextBoxRebuildsHeld const&) = delete;
-        TextBoxRebuildsHeld& operator=(TextBoxRebuildsHeld const&) = delete;
-
-    private:
-        Numbox& box;
     };
 
     Numbox();
+    // Changes of colour, font and look-and-feel only mark the text box for rebuilding until
+    // EndConfiguration(), which builds it once: a box configured in many steps then builds its
+    // text box once instead of at every step.
+    explicit Numbox(ConfiguredLater);
     ~Numbox() override;
+
+    void EndConfiguration();
 
     // Rebuilds the text box with the font at once.
     void SetFont(juce::Font const& font);
@@ -68,7 +64,8 @@ public:
 
 private:
     LookAndFeel lookAndFeel;
-    int rebuildsHeld = 0;
+    // Text box rebuilds wait while the box is being configured or destroyed.
+    bool rebuildsHeld = true;
     bool rebuildPending = false;
     // 0: values snap to the range's interval, as the framework does.
     double dragStep = 0.0;
