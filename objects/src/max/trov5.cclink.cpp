@@ -111,7 +111,9 @@ int dataByteFromAtom(atom const* a) noexcept
 }
 
 // Keeps the editor's rows in step with the table without touching a shown window from another
-// thread than the main one: there the refresh waits for the queue element.
+// thread than the main one: there the refresh waits for the queue element. The editor rewrites
+// only the rows of the entries that changed, and while it is hidden it only notes that its rows
+// are behind, so that neither costs anything per mapping.
 void refresh(trov_cclink_t* x)
 {
     if (systhread_ismainthread() == 1 || !x->window->IsOpen())
