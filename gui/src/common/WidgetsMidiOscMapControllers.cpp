@@ -286,13 +286,15 @@ void MidiOscMapControllers::write(std::size_t index, qev::MidiOscMap::Entry cons
 {
     rows[index]->Set(entry, false);
     Shown& s = shown[index];
-    if (!s.valid || s.address != entry.address.GetHash())
+    // A row marked for rewriting keeps its address: a slider dragged rewrites its row at every
+    // step, which must not rebuild the index each time.
+    if (s.address != entry.address.GetHash())
         addressIndexStale = true;
     s = {true,          entry.serial,  entry.address.GetHash(), entry.channel,     entry.controller,
          entry.minimum, entry.maximum, entry.exponent,          entry.currentMidi, entry.currentOsc};
 }
 
-void MidiOscMapControllers::addRows(std::vector<std::pair<std::size_t, qev::MidiOscMap::Entry>>& fresh)
+void MidiOscMapControllers::addRows(std::vector<std::pair<std::size_t, qev::MidiOscMap::Entry>> const& fresh)
 {
     std::size_t const first = rows.size();
     bool const learnActive = learningIndex >= 0;

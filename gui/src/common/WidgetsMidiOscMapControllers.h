@@ -147,7 +147,7 @@ private:
     // Rewrites the rows of what has changed; rowsMayGo false leaves rows beyond the table for a
     // posted update.
     void bringInLine(bool rowsMayGo);
-    void addRows(std::vector<std::pair<std::size_t, qev::MidiOscMap::Entry>>& fresh);
+    void addRows(std::vector<std::pair<std::size_t, qev::MidiOscMap::Entry>> const& fresh);
     void deleteRowsFrom(std::size_t first);
     void deleteRows(std::size_t first);
     void write(std::size_t index, qev::MidiOscMap::Entry const& entry);
