@@ -50,9 +50,10 @@ public:
         // A new "mapping" element, owned by the caller, holding the eight fields as attributes.
         XmlElement* GetXmlRepresentation() const;
         // An entry read from a "mapping" element: a missing attribute, or a number that is not
-        // finite, reads as 0 (or the empty address), the exponent as it is. Any other element gives channel 0, controller 1,
-        // "/foo", range 0..1, exponent 1, which never matches incoming MIDI. Throws the address's
-        // exception for a pattern that is not a valid address.
+        // finite, reads as 0 (or the empty address), the exponent as it is. Any other element
+        // gives channel 0, controller 1, "/foo", range 0..1, exponent 1, which never matches
+        // incoming MIDI. Throws the address's exception for a pattern that is not a valid
+        // address.
         static Entry CreateFromXmlRepresentation(XmlElement const& element);
     };
 
