@@ -312,12 +312,14 @@ TEST_F(MidiOscMapComponentTest, PanelLayout)
     panel->GetViewport().setViewPosition(panel->GetControllers().getWidth(), 40);
     ASSERT_GT(panel->GetViewport().getViewPositionX(), 0);
     auto& r = row(2);
-    juce::Component* const cells[] = {&r.GetControllerBox(), &r.GetChannelBox(),  &r.GetCurrentMidiBox(),
-                                      &r.GetPatternEditor(), &r.GetMinimumBox(),  &r.GetMaximumBox(),
+    juce::Component* const cells[] = {&r.GetControllerBox(), &r.GetChannelBox(),   &r.GetCurrentMidiBox(),
+                                      &r.GetPatternEditor(), &r.GetMinimumBox(),   &r.GetMaximumBox(),
                                       &r.GetExponentBox(),   &r.GetCurrentOscBox()};
     for (int i = 0; i < widgets::MidiOscMapComponent::numHeaderLabels; ++i)
-        EXPECT_EQ(panel->getLocalPoint(cells[i], juce::Point<int>()).x, panel->GetHeaderLabel(i).getX() + 1) << i;
-    EXPECT_EQ(panel->getLocalPoint(&r.GetLearnToggle(), juce::Point<int>()).x, panel->GetAddButton().getX() + 1);
+        EXPECT_EQ(panel->getLocalPoint(cells[i], juce::Point<int>()).x, panel->GetHeaderLabel(i).getX() + 1)
+            << i;
+    EXPECT_EQ(panel->getLocalPoint(&r.GetLearnToggle(), juce::Point<int>()).x,
+              panel->GetAddButton().getX() + 1);
     EXPECT_LE(panel->GetAddButton().getRight(), panel->getWidth());
 }
 

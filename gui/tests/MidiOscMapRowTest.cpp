@@ -296,8 +296,9 @@ TEST_F(MidiOscMapRowTest, ThePatternEditorFollowsItsEntryAndWritesOnlyTypedTextI
          true, "/n", "/n"},
         {"address edited, then shown", "/t", [](qev::MidiOscMap& m) { m.EditEntry(0, 1, 0, "/z", 0, 1, 1); },
          true, "/z", "/z"},
-        {"converted, then shown", "/t", [](qev::MidiOscMap& m) { m.Process(qev::MidiMessage::ControllerEvent(1, 0, 64)); },
-         true, "/t", "/t"},
+        {"converted, then shown", "/t",
+         [](qev::MidiOscMap& m) { m.Process(qev::MidiMessage::ControllerEvent(1, 0, 64)); }, true, "/t",
+         "/t"},
         {"typed back to what it was", "/a", [](qev::MidiOscMap&) {}, false, "/a", "/a"},
     };
     auto& editor = row(0).GetPatternEditor();

@@ -282,7 +282,8 @@ TEST_F(CclinkLiveEditor, APatternFieldFollowsAFileLoadedUnderIt)
         EXPECT_TRUE(settle().empty()) << c.leave << ": nothing is written back, so nothing is sent";
         host->Send("127 7 1");
         EXPECT_NE(host->WaitForLine(std::string("outlet 0: ") + c.pattern + " 0.0", 3000), "") << c.leave;
-        EXPECT_NE(exported().find(std::string("pattern=\"") + c.pattern + "\""), std::string::npos) << c.leave;
+        EXPECT_NE(exported().find(std::string("pattern=\"") + c.pattern + "\""), std::string::npos)
+            << c.leave;
     }
 }
 

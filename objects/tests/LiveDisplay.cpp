@@ -443,7 +443,8 @@ void Display::MovePointer(int toX, int toY)
     ::Window root = 0, child = 0;
     int atX = 0, atY = 0, winX = 0, winY = 0;
     unsigned int mask = 0;
-    if (XQueryPointer(x->x, x->Root(), &root, &child, &atX, &atY, &winX, &winY, &mask) && atX == toX && atY == toY)
+    if (XQueryPointer(x->x, x->Root(), &root, &child, &atX, &atY, &winX, &winY, &mask) && atX == toX &&
+        atY == toY)
         return;
     xdotool({"mousemove", "--sync", std::to_string(toX), std::to_string(toY)});
 }
