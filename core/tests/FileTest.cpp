@@ -1,12 +1,15 @@
 #include "common/QevConsoleLog.h"
 #include "common/QevException.h"
 #include "common/QevExceptions.h"
+#include "files/QevBinaryFile.h"
 #include "files/QevFile.h"
+#include "files/QevTemporaryFile.h"
 #include "files/QevTrash.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <pwd.h>
@@ -467,6 +470,9 @@ TEST_F(FileTest, TrashFallbackNeverReplacesAnEarlierItem)
     }
     EXPECT_EQ(readBytes(home / ".Trash" / "n.txt"), "one");
     EXPECT_EQ(readBytes(home / ".Trash" / "n2.txt"), "two");
+    writeBytes(work / "n.txt", "three");
+    EXPECT_TRUE(qev::BinaryFile::WriteData("new", 3, File((work / "n.txt").c_str()), Overwrite::Replace));
+    EXPECT_EQ(readBytes(home / ".Trash" / "n3.txt"), "three");
 
     // No trash at all: the save refuses rather than delete the old file.
     homeVariable.Set(nullptr);
@@ -477,6 +483,7 @@ TEST_F(FileTest, TrashFallbackNeverReplacesAnEarlierItem)
     fs::remove(root / "gone");
     EXPECT_EQ(thrownMessage([&] { File(kept.c_str()).OverwriteIfNeeded(Overwrite::Replace); }),
               "Error deleting \"" + kept.string() + "\"");
+    EXPECT_ANY_THROW(qev::BinaryFile::WriteData("new", 3, File(kept.c_str()), Overwrite::Replace));
     EXPECT_EQ(readBytes(kept), "old");
 }
 
@@ -497,6 +504,34 @@ TEST_F(FileTest, OverwritePolicy)
     fs::create_directory(target);
     for (auto policy : {Overwrite::Refuse, Overwrite::Replace})
         EXPECT_EQ(thrownMessage([&] { file.OverwriteIfNeeded(policy); }), quoted + " is a folder");
+}
+
+TEST_F(FileTest, ReplacingNeverLeavesThePathEmpty)
+{
+    fs::path const target = work / "t.osc";
+    writeBytes(target, "old");
+    // Killed between trashing the old file and the rename: both the path and the trash hold it.
+    qevtest::exitStatusInChild(
+        [&]
+        {
+            qev::TemporaryFile::betweenTrashAndRename = [] { ::raise(SIGKILL); };
+            return qev::BinaryFile::WriteData("new", 3, File(target.c_str()), Overwrite::Replace);
+        });
+    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(readBytes(trash() / "files" / "t.osc"), "old");
+    expectValidRecord(trash() / "info" / "t.osc.trashinfo", target.string());
+
+    // A rename that fails leaves no trash entry claiming the file still in place.
+    qev::TemporaryFile const temporary(File(target.c_str()), 0);
+    ASSERT_TRUE(temporary.Write("new", 3));
+    static File const* renamed;
+    renamed = &temporary.GetFile();
+    qev::TemporaryFile::betweenTrashAndRename = [] { renamed->DeleteFile(); };
+    EXPECT_FALSE(temporary.ReplaceTarget(Overwrite::Replace));
+    qev::TemporaryFile::betweenTrashAndRename = nullptr;
+    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(namesIn(trash() / "files"), std::set<std::string>{"t.osc"});
+    EXPECT_EQ(namesIn(trash() / "info"), std::set<std::string>{"t.osc.trashinfo"});
 }
 
 // A folder on another file system than the test's folder, when there is one.
@@ -571,6 +606,11 @@ TEST_F(FileTest, MovesAcrossFileSystems)
     EXPECT_EQ(readBytes(work / "map.xml"), "new content");
     EXPECT_EQ(readBytes(*other / "big.xml"), big);
     EXPECT_EQ(namesIn(work), (std::set<std::string>{"map.xml", "v"}));
+    // A file replaced here leaves a copy in a trash that lies elsewhere.
+    dataVariable.Set((*other / "data").c_str());
+    EXPECT_TRUE(qev::BinaryFile::WriteData("newer", 5, File((work / "map.xml").c_str()), Overwrite::Replace));
+    EXPECT_EQ(readBytes(work / "map.xml"), "newer");
+    EXPECT_EQ(readBytes(*other / "data" / "Trash" / "files" / "map.xml"), "new content");
 }
 
 } // namespace

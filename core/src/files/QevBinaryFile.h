@@ -23,7 +23,7 @@ public:
     // file, then a file being replaced goes to the trash and the new one takes its place. A
     // failed write leaves an existing file as it was and returns false. Throws qev::Exception
     // when a folder is at the path, when a file is there and overwrite refuses, when the folder
-    // cannot be created, or when the old file cannot be moved to the trash.
+    // cannot be created, or when no trash can take the old file.
     static bool WriteData(char const* bytes, unsigned long count, File const& file,
                           Overwrite const& overwrite);
     static bool WriteData(MemoryOutputStream const& stream, File const& file, Overwrite const& overwrite);

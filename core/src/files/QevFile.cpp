@@ -494,6 +494,27 @@ bool File::DeleteFile() const
     return std::remove(fullPath.GetCString()) == 0;
 }
 
+namespace
+{
+
+char const fallbackTrashFolder[] = "~/.Trash";
+
+// A free place for the item in a trash folder of the home folder, for when the user's trash
+// cannot take it; empty when there is no such folder.
+File fallbackTrashPlace(File const& item)
+{
+    File const trash(fallbackTrashFolder);
+    String const& path = trash.GetFullPathName();
+    if (path.IsEmpty() ||
+        (!trash.IsDirectory() && ::mkdir(path.GetCString(), 0700) != 0 && !trash.IsDirectory()))
+        return File();
+    String stem, extension;
+    splitName(item.GetFileName(), stem, extension);
+    return trash.GetNonexistentChildFile(stem, extension, false);
+}
+
+} // namespace
+
 bool File::MoveToTrash() const
 {
     if (!FileManager::ItemExists(fullPath))
@@ -505,15 +526,10 @@ bool File::MoveToTrash() const
     if (!FileManager::ItemExists(fullPath))
         return true;
 
-    // No usable trash: a trash folder in the home folder, under a name that no earlier item holds.
-    File const trash("~/.Trash");
-    if (trash.fullPath.IsEmpty())
+    // No usable trash: the fallback, under a name that no earlier item holds.
+    File const destination = fallbackTrashPlace(*this);
+    if (destination.fullPath.IsEmpty())
         return false;
-    if (!trash.IsDirectory() && ::mkdir(trash.fullPath.GetCString(), 0700) != 0 && !trash.IsDirectory())
-        return false;
-    String stem, extension;
-    splitName(GetFileName(), stem, extension);
-    File const destination = trash.GetNonexistentChildFile(stem, extension, false);
     return FileManager::MoveItem(fullPath, destination.fullPath) || !FileManager::ItemExists(fullPath);
 }
 
@@ -589,21 +605,56 @@ bool File::CreateDirectoryFor() const
     return File(getPathUpToLastSlash()).CreateDirectory();
 }
 
-bool File::OverwriteIfNeeded(Overwrite const& overwrite) const
+bool File::replacesOldFile(Overwrite const& overwrite) const
 {
     if (!ExistsAsFile())
     {
         if (IsDirectory())
             throw Exception(quoted(fullPath) + " is a folder", SourceLineInfo("QevFile", 2335), true, false);
-        return true;
+        return false;
     }
     if (overwrite != Overwrite::Replace)
         throw Exception(String("File already exists ") + quoted(fullPath), SourceLineInfo("QevFile", 2327),
                         true, false);
-    if (!accessible(fullPath, F_OK) || MoveToTrash())
-        return true;
+    return accessible(fullPath, F_OK);
+}
+
+void File::throwCannotTrash() const
+{
     throw Exception(String("Error deleting ") + quoted(fullPath), SourceLineInfo("QevFile", 2322), true,
                     false);
+}
+
+bool File::OverwriteIfNeeded(Overwrite const& overwrite) const
+{
+    if (!replacesOldFile(overwrite) || MoveToTrash())
+        return true;
+    throwCannotTrash();
+}
+
+File File::KeepOldVersionInTrash(Overwrite const& overwrite) const
+{
+    if (!replacesOldFile(overwrite))
+        return File();
+    String trashed;
+    {
+        [[maybe_unused]] ScopedAutoReleasePool pool;
+        trashed = Trash::LinkIntoTrash(fullPath);
+    }
+    if (trashed.IsNotEmpty())
+        return File(trashed);
+    File const destination = fallbackTrashPlace(*this);
+    if (destination.fullPath.IsNotEmpty() && FileManager::LinkOrCopyItem(fullPath, destination.fullPath))
+        return destination;
+    throwCannotTrash();
+}
+
+bool File::WithdrawFromTrash() const
+{
+    if (Trash::Withdraw(fullPath))
+        return true;
+    File const trash(fallbackTrashFolder);
+    return trash.fullPath.IsNotEmpty() && getPathUpToLastSlash() == trash.fullPath && DeleteFile();
 }
 
 //==============================================================================================

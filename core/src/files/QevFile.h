@@ -8,7 +8,7 @@ namespace qev
 {
 
 // The save policy handed to every save operation: Replace lets an existing file be replaced (the
-// old one goes to the trash first); any other value refuses.
+// old one goes to the trash); any other value refuses.
 enum class Overwrite : std::uint8_t
 {
     Refuse = 0,
@@ -150,6 +150,15 @@ public:
     // when the path is a folder, when a file is there and the policy refuses, or when the old
     // file cannot be moved to the trash. The old file is never deleted outright.
     bool OverwriteIfNeeded(Overwrite const& overwrite) const;
+    // Prepares a save that renames the new file over this path; throws as OverwriteIfNeeded does.
+    // An old file that may be replaced stays at the path, so that the path never lacks a file,
+    // while the trash (the user's, else ~/.Trash) gets a hard link to it or a copy. Returns that
+    // trashed item, for WithdrawFromTrash should the rename fail; an empty File when no old file
+    // was there.
+    File KeepOldVersionInTrash(Overwrite const& overwrite) const;
+    // Removes for good, with its record, an item that KeepOldVersionInTrash put in a trash; false,
+    // touching nothing, for a file that lies in no trash.
+    bool WithdrawFromTrash() const;
 
     //==========================================================================================
     // Path names of the Max host: a volume name, a colon, then a slash path. Text only; the host
@@ -174,6 +183,9 @@ private:
     // The child of that name; a name beginning with "~" is not expanded.
     File childNamed(String const& name) const;
     static File inHomeFolder(String const& name);
+    // Throws what a save under the policy must not do here; true when an old file is to be replaced.
+    bool replacesOldFile(Overwrite const& overwrite) const;
+    [[noreturn]] void throwCannotTrash() const;
 
     String fullPath;
 };

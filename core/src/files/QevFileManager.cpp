@@ -209,4 +209,14 @@ bool FileManager::MoveItem(String const& source, String const& destination) noex
     return false;
 }
 
+bool FileManager::LinkOrCopyItem(String const& source, String const& destination) noexcept
+{
+    if (::link(source.GetCString(), destination.GetCString()) == 0)
+        return true;
+    // link reports a taken destination before another file system.
+    if (errno == EEXIST || errno == ENOENT)
+        return false;
+    return CopyItem(source, destination);
+}
+
 } // namespace qev

@@ -31,6 +31,11 @@ public:
     // removing the original. False when nothing was moved, except that a folder whose original
     // could only be removed in part keeps its complete copy at destination.
     static bool MoveItem(String const& source, String const& destination) noexcept;
+
+    // Gives the item a second place at destination, which must be free, and leaves it where it
+    // is: a hard link, else (another file system, a folder, a link the system refuses) a copy.
+    // False when nothing was made; errno is EEXIST when destination was taken.
+    static bool LinkOrCopyItem(String const& source, String const& destination) noexcept;
 };
 
 } // namespace qev

@@ -15,6 +15,8 @@ constexpr double moveRetryDelayMs = 100.0;
 constexpr double deleteRetryDelayMs = 50.0;
 } // namespace
 
+void (*TemporaryFile::betweenTrashAndRename)() = nullptr;
+
 TemporaryFile::TemporaryFile(File const& target, int options) : targetFile(target)
 {
     String const& path = target.GetFullPathName();
@@ -91,7 +93,17 @@ void TemporaryFile::RefuseEarly(Overwrite const& overwrite) const
 
 bool TemporaryFile::ReplaceTarget(Overwrite const& overwrite) const
 {
-    return targetFile.OverwriteIfNeeded(overwrite) && OverwriteTargetFileWithTemporary();
+    // The old file is never moved away: the rename swaps the new one in, so the target holds a
+    // complete file whenever the process dies, and the trash already has the old one.
+    File const trashed = targetFile.KeepOldVersionInTrash(overwrite);
+    if (betweenTrashAndRename != nullptr)
+        betweenTrashAndRename();
+    if (OverwriteTargetFileWithTemporary())
+        return true;
+    // The old file is still in place: the trash must not claim it as well.
+    if (!trashed.IsEmpty())
+        trashed.WithdrawFromTrash();
+    return false;
 }
 
 bool TemporaryFile::WriteAndReplaceTarget(MemoryOutputStream const& stream) const

@@ -51,11 +51,16 @@ public:
     //   file the policy keeps) before anything is written;
     // - Write puts the bytes into the temporary file, created afresh, and checks every byte and
     //   the close (throws when the file cannot be created);
-    // - ReplaceTarget sends the old file to the trash, then moves the temporary file over the
-    //   target in one rename.
+    // - ReplaceTarget puts a link to the old file (or a copy) in the trash while it stays at the
+    //   target, then moves the temporary file over the target in one rename; when the rename
+    //   fails, the old file is taken out of the trash again. Throws as File::KeepOldVersionInTrash.
     void RefuseEarly(Overwrite const& overwrite) const;
     bool Write(void const* data, unsigned long size) const;
     bool ReplaceTarget(Overwrite const& overwrite) const;
+
+    // When set, called by ReplaceTarget between trashing the old file and the rename, so that a
+    // test can stop a save there.
+    static void (*betweenTrashAndRename)();
 
 private:
     File temporaryFile;

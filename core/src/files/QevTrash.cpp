@@ -17,6 +17,10 @@ namespace qev
 namespace
 {
 
+char const filesFolder[] = "files";
+char const infoFolder[] = "info";
+char const infoExtension[] = ".trashinfo";
+
 // Creates the folder and its missing parents, owner-only as the trash requires.
 bool makeFolders(std::string const& path)
 {
@@ -102,18 +106,23 @@ String Trash::encodePath(String const& path)
     return String(std::move(encoded));
 }
 
-bool Trash::MoveToTrash(String const& absolutePath)
+namespace
+{
+
+// Puts the item into the trash under a free name, after its record: moved, or with keepOriginal
+// linked or copied. Where it lies in the trash; empty when it could not be put there.
+String putInTrash(String const& absolutePath, bool keepOriginal)
 {
     std::string const& path = absolutePath.GetStdString();
     if (path.size() < 2 || path[0] != '/' || !FileManager::ItemExists(absolutePath))
-        return false;
-    std::string const folder = GetTrashFolder().GetStdString();
+        return String();
+    std::string const folder = Trash::GetTrashFolder().GetStdString();
     if (folder.empty() || path == folder || isInside(path, folder) || isInside(folder, path))
-        return false;
-    std::string const files = folder + "/files";
-    std::string const infos = folder + "/info";
+        return String();
+    std::string const files = folder + "/" + filesFolder;
+    std::string const infos = folder + "/" + infoFolder;
     if (!makeFolders(files) || !makeFolders(infos))
-        return false;
+        return String();
 
     String const name = File(absolutePath).GetFileName();
     std::int64_t const dot = name.IndexOfLastOccurence('.', Case::Sensitive);
@@ -121,7 +130,7 @@ bool Trash::MoveToTrash(String const& absolutePath)
         dot > 0 ? name.SubString(0, static_cast<unsigned long>(dot)).GetStdString() : name.GetStdString();
     std::string const extension =
         dot > 0 ? name.SubString(static_cast<unsigned long>(dot)).GetStdString() : std::string();
-    std::string const record = "[Trash Info]\nPath=" + encodePath(absolutePath).GetStdString() +
+    std::string const record = "[Trash Info]\nPath=" + Trash::encodePath(absolutePath).GetStdString() +
                                "\nDeletionDate=" + deletionDate() + "\n";
 
     for (unsigned long n = 1;; ++n)
@@ -129,31 +138,59 @@ bool Trash::MoveToTrash(String const& absolutePath)
         std::string const candidate =
             n == 1 ? name.GetStdString() : stem + "." + std::to_string(n) + extension;
         // Creating the record exclusively reserves the name against every other trasher.
-        std::string const info = infos + "/" + candidate + ".trashinfo";
+        std::string const info = infos + "/" + candidate + infoExtension;
         int const fd = ::open(info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0)
         {
             if (errno == EEXIST)
                 continue;
-            return false;
+            return String();
         }
         bool const written = writeRecord(fd, record);
         if (::close(fd) != 0 || !written)
         {
             ::unlink(info.c_str());
-            return false;
+            return String();
         }
         String const destination(files + "/" + candidate);
-        if (FileManager::MoveItem(absolutePath, destination))
-            return true;
+        bool const put = keepOriginal ? FileManager::LinkOrCopyItem(absolutePath, destination)
+                                      : FileManager::MoveItem(absolutePath, destination);
+        if (put)
+            return destination;
         int const error = errno;
         // A folder copied whole but removed only in part stays restorable with its record.
         if (FileManager::ItemExists(destination) && FileManager::ItemExists(absolutePath) && error != EEXIST)
-            return false;
+            return String();
         ::unlink(info.c_str());
         if (error != EEXIST) // an item without a record holds this name: try the next
-            return false;
+            return String();
     }
+}
+
+} // namespace
+
+bool Trash::MoveToTrash(String const& absolutePath)
+{
+    return putInTrash(absolutePath, false).IsNotEmpty();
+}
+
+String Trash::LinkIntoTrash(String const& absolutePath)
+{
+    return putInTrash(absolutePath, true);
+}
+
+bool Trash::Withdraw(String const& trashedPath)
+{
+    std::string const folder = GetTrashFolder().GetStdString();
+    std::string const files = folder + "/" + filesFolder;
+    std::string const& path = trashedPath.GetStdString();
+    if (folder.empty() || !isInside(path, files) || path.find('/', files.size() + 1) != std::string::npos)
+        return false;
+    // The item first: a record left alone names nothing that a file manager would show.
+    if (!FileManager::RemoveItem(trashedPath))
+        return false;
+    std::string const info = folder + "/" + infoFolder + path.substr(files.size()) + infoExtension;
+    return ::unlink(info.c_str()) == 0 || errno == ENOENT;
 }
 
 } // namespace qev

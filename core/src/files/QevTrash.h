@@ -19,6 +19,16 @@ public:
     // where it was.
     static bool MoveToTrash(String const& absolutePath);
 
+    // Puts the item at the absolute path into the trash, with its record, and leaves it where it
+    // is: the trash gets a hard link to it, or a copy where the trash lies on another file system.
+    // The trashed item's path; empty when the trash could not take it.
+    static String LinkIntoTrash(String const& absolutePath);
+
+    // Removes an item lying in the trash for good, with its record: one that LinkIntoTrash put
+    // there for an original that was kept after all. False, touching nothing, for a path that is
+    // not a trashed item.
+    static bool Withdraw(String const& trashedPath);
+
     // The trash folder; empty when neither XDG_DATA_HOME nor the home folder is known.
     static String GetTrashFolder();
 

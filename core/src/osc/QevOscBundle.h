@@ -131,7 +131,7 @@ public:
     static OscBundle CreateFromData(char const* data, unsigned long size);
 
     // Preset files. Each writer puts the whole content in a temporary sibling, checks every
-    // write and the close, and only then applies the overwrite policy (File::OverwriteIfNeeded,
+    // write and the close, and only then applies the overwrite policy (TemporaryFile::ReplaceTarget,
     // which throws for a folder or a refused replacement) and renames the sibling into place.
     // False on any failure, with the old file left as it was.
     //
