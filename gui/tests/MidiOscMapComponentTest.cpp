@@ -504,6 +504,18 @@ TEST_F(MidiOscMapComponentTest, OnDisplayEveryChangeIsShownByTheNextPaintAndAHid
         {"a controller on the scheduler thread", [&] { onScheduler(controller(4, 50)); }},
         {"OSC on the main thread", [&] { onMain(osc(5, 2.5f)); }},
         {"OSC on the scheduler thread", [&] { onScheduler(osc(6, -7.5f)); }},
+        {"OSC beyond the range", [&] { onMain(osc(6, 20.0f)); }},
+        {"OSC changing only the current OSC value", [&] { onMain(osc(6, 30.0f)); }},
+        {"OSC to more addresses than are noted one by one",
+         [&]
+         {
+             onScheduler(
+                 [&]
+                 {
+                     for (int i = 0; i < 80; ++i)
+                         osc(i, static_cast<float>(i % 7))();
+                 });
+         }},
         {"a learn from the scheduler thread",
          [&]
          {

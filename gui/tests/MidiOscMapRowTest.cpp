@@ -24,6 +24,31 @@ struct RecordingListener : qev::MidiOscMap::Listener
     std::vector<qev::OscBundle> osc;
 };
 
+using Entry = qev::MidiOscMap::Entry;
+using Row = widgets::MidiOscMapOneController;
+double (*const minimumOf)(Entry const&) = [](Entry const& e) -> double { return e.minimum; };
+double (*const maximumOf)(Entry const&) = [](Entry const& e) -> double { return e.maximum; };
+double (*const exponentOf)(Entry const&) = [](Entry const& e) -> double { return e.exponent; };
+double (*const controllerOf)(Entry const&) = [](Entry const& e) -> double { return e.controller; };
+double (*const channelOf)(Entry const&) = [](Entry const& e) -> double { return e.channel; };
+
+// A press, a movement of (right, up) pixels in four steps, and a release, on the component.
+void drag(juce::Component& target, int right, int up)
+{
+    auto const now = juce::Time::getCurrentTime();
+    juce::Point<float> const start(30.0f, 10.0f);
+    auto const at = [&](juce::Point<float> p)
+    {
+        return juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), p,
+                                juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier), 1.0f, 0.0f, 0.0f,
+                                0.0f, 0.0f, &target, &target, now, start, now, 1, p != start);
+    };
+    target.mouseDown(at(start));
+    for (int step = 1; step <= 4; ++step)
+        target.mouseDrag(at(start + juce::Point<float>(right * step / 4.0f, -up * step / 4.0f)));
+    target.mouseUp(at(start + juce::Point<float>(static_cast<float>(right), static_cast<float>(-up))));
+}
+
 // A click as the user makes it: the framework handles it when the message loop runs.
 void click(juce::Button& button)
 {
@@ -171,20 +196,20 @@ TEST_F(MidiOscMapRowTest, AnEditGoesIntoTheTableAtOnceAndSendsTheEntry)
     // range and exponent keep their exact values.
     {
         std::lock_guard<std::recursive_mutex> guard(list.GetLock());
-        list.GetMap().EditEntry(2, 0, 1000, "/bar", 0.25f, 0.75f, 2.5f);
+        list.GetMap().EditEntry(2, 0, 1000, "/bar", 0.25f, 100000.0f, 2.5f);
     }
     list.update();
     EXPECT_EQ(1.0, row(2).GetChannelBox().getValue());
     EXPECT_EQ(999.0, row(2).GetControllerBox().getValue());
     EXPECT_EQ(juce::String("0.25"), textBoxOf(row(2).GetMinimumBox())->getText());
-    EXPECT_EQ(juce::String("0.75"), textBoxOf(row(2).GetMaximumBox())->getText());
+    EXPECT_EQ(juce::String("65536"), textBoxOf(row(2).GetMaximumBox())->getText());
     EXPECT_EQ(juce::String("2.5"), textBoxOf(row(2).GetExponentBox())->getText());
-    textBoxOf(row(2).GetMaximumBox())->setText("0.5", juce::sendNotificationSync);
+    textBoxOf(row(2).GetMinimumBox())->setText("0.5", juce::sendNotificationSync);
     auto const kept = entry(2);
     EXPECT_EQ(0, kept.channel);
     EXPECT_EQ(1000, kept.controller);
-    EXPECT_EQ(0.25f, kept.minimum);
-    EXPECT_EQ(0.5f, kept.maximum);
+    EXPECT_EQ(0.5f, kept.minimum);
+    EXPECT_EQ(100000.0f, kept.maximum);
     EXPECT_EQ(2.5f, kept.exponent);
     EXPECT_EQ("/bar", kept.address.GetText().GetStdString());
     row(2).GetChannelBox().SetValue(3.0, true);
@@ -202,21 +227,18 @@ TEST_F(MidiOscMapRowTest, AnEditGoesIntoTheTableAtOnceAndSendsTheEntry)
 
 TEST_F(MidiOscMapRowTest, TypedValuesAreKeptWithinTheRangesAndOtherTextChangesNothing)
 {
-    using Entry = qev::MidiOscMap::Entry;
-    using Box = widgets::Numbox& (widgets::MidiOscMapOneController::*)();
     struct Case
     {
-        Box box;
+        widgets::Numbox& (Row::*box)();
         char const* typed;
         double (*stored)(Entry const&);
         double expected;
         char const* shown;
     };
-    auto const minimum = [](Entry const& e) { return static_cast<double>(e.minimum); };
-    auto const maximum = [](Entry const& e) { return static_cast<double>(e.maximum); };
-    auto const exponent = [](Entry const& e) { return static_cast<double>(e.exponent); };
-    auto const controller = [](Entry const& e) { return static_cast<double>(e.controller); };
-    using Row = widgets::MidiOscMapOneController;
+    auto* const minimum = minimumOf;
+    auto* const maximum = maximumOf;
+    auto* const exponent = exponentOf;
+    auto* const controller = controllerOf;
     Case const cases[] = {
         {&Row::GetMaximumBox, "0.5", maximum, 0.5, "0.5"},
         {&Row::GetExponentBox, "2.5", exponent, 2.5, "2.5"},
@@ -246,6 +268,40 @@ TEST_F(MidiOscMapRowTest, TypedValuesAreKeptWithinTheRangesAndOtherTextChangesNo
         EXPECT_EQ(juce::String(c.shown), textBoxOf(box)->getText()) << '"' << c.typed << '"';
         // Text that is not a number sends nothing either.
         EXPECT_EQ(c.expected != before ? 1u : 0u, listener.osc.size()) << '"' << c.typed << '"';
+    }
+}
+
+TEST_F(MidiOscMapRowTest, DragsMoveAtAnAimableRateFromWhereTheyStartAndASlipIsAClick)
+{
+    struct Case
+    {
+        widgets::Numbox& (Row::*box)();
+        int right, up;
+        double (*stored)(Entry const&);
+        double expected;
+    };
+    Case const cases[] = {
+        {&Row::GetMaximumBox, 0, 1, maximumOf, 1.0},
+        {&Row::GetMinimumBox, 3, 0, minimumOf, 0.25},
+        {&Row::GetMinimumBox, 0, 10, minimumOf, 10.25},
+        {&Row::GetMinimumBox, 4, -10, minimumOf, -5.75},
+        {&Row::GetExponentBox, 0, 10, exponentOf, static_cast<double>(1.1f)},
+        {&Row::GetControllerBox, 0, 8, controllerOf, 12.0},
+        {&Row::GetChannelBox, 4, 0, channelOf, 3.0},
+        {&Row::GetCurrentMidiBox, 0, 20, controllerOf, 10.0},
+    };
+    for (Case const& c : cases)
+    {
+        {
+            std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+            list.GetMap().EditEntry(1, 2, 10, "/foo", 0.25f, 1.0f, 1.0f);
+        }
+        list.update();
+        listener.osc.clear();
+        double const before = c.stored(entry(1));
+        drag((row(1).*c.box)(), c.right, c.up);
+        EXPECT_EQ(c.expected, c.stored(entry(1))) << c.right << " right, " << c.up << " up";
+        EXPECT_EQ(c.expected != before, !listener.osc.empty()) << c.right << " right, " << c.up << " up";
     }
 }
 
@@ -444,22 +500,36 @@ TEST_F(MidiOscMapRowTest, ALearnReportedOnAHostThreadIsDoneOnTheMessageThread)
     EXPECT_TRUE(row(0).GetLearnToggle().isEnabled());
 }
 
-TEST_F(MidiOscMapRowTest, ALearnPostedForADeletedRowIsDropped)
+TEST_F(MidiOscMapRowTest, LearningEndsWithItsEntryDeletedOrTheTableReplaced)
 {
-    click(row(2).GetLearnToggle());
-    onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 20, 10)); });
+    void (*const deleted)(widgets::MidiOscMapControllers&) = [](auto& l) { l.GetMap().RemoveEntry(2); };
+    void (*const replaced)(widgets::MidiOscMapControllers&) = [](auto& l)
     {
-        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
-        list.GetMap().RemoveEntry(2);
+        l.GetMap().Clear();
+        l.TableReplaced();
+        for (int i = 0; i < 3; ++i)
+            l.GetMap().AddNewEntry();
+    };
+    for (auto* const change : {replaced, deleted})
+    {
+        click(row(2).GetLearnToggle());
+        // A learn left by a host thread before the change, and a message after it.
+        onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 20, 10)); });
+        {
+            std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+            change(list);
+        }
+        onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 21, 10)); });
+        list.update();
+        EXPECT_FALSE(mapLearns());
+        guitest::pumpFor(std::chrono::milliseconds(20));
+        for (std::size_t i = 0; i < list.GetNumRows(); ++i)
+        {
+            EXPECT_EQ(1, entry(i).channel) << i;
+            EXPECT_TRUE(row(i).GetLearnToggle().isEnabled()) << i;
+            EXPECT_FALSE(row(i).GetLearnToggle().getToggleState()) << i;
+        }
     }
-    list.update();
-    ASSERT_EQ(2u, list.GetNumRows());
-    // The learning row went with its entry: learning is over and every toggle usable.
-    EXPECT_FALSE(mapLearns());
-    EXPECT_TRUE(row(0).GetLearnToggle().isEnabled());
-    guitest::pumpFor(std::chrono::milliseconds(20));
-    EXPECT_EQ(1, entry(1).channel);
-    EXPECT_EQ(1, entry(0).channel);
 }
 
 TEST_F(MidiOscMapRowTest, DeletingKeepsTheLitToggleWithItsEntry)

@@ -140,6 +140,13 @@ void MidiOscMapControllers::TableReplaced() noexcept
     // Off screen, the next Refresh() marks every row anyway.
     if (onScreen.load())
         changes.all = true;
+    // The entry being learnt for is gone: no later message may land in its successor. The
+    // toggles follow at the next bringing in line, on the message thread.
+    if (map.IsMidiLearnOn())
+    {
+        map.SetMidiLearn(false);
+        ++learnSession;
+    }
 }
 
 void MidiOscMapControllers::Process(qev::OscMessage const& message)
@@ -275,9 +282,9 @@ void MidiOscMapControllers::bringInLine(bool rowsMayGo)
         write(i, entry);
     if (addressIndexStale)
         rebuildAddressIndex();
-    // The learning row is gone (the table was cleared or reloaded): learning ends with it rather
-    // than leave every toggle disabled.
-    if (learnFlag && learningIndex < 0)
+    // The learning row is gone, or the table was replaced under it: learning ends, rather than
+    // leave every toggle disabled or one lit for an entry that is no longer there.
+    if (learnFlag != (learningIndex >= 0))
         stopLearning();
     learnLeftByAHostThread();
 }
@@ -426,11 +433,13 @@ void MidiOscMapControllers::MessageReceivedWhileMidiLearn(qev::MidiMessage const
 void MidiOscMapControllers::learnLeftByAHostThread()
 {
     LeftLearn learn;
+    bool current = false;
     {
         Guard guard(lock);
         learn = std::exchange(leftLearn, LeftLearn());
+        current = learn.session == learnSession;
     }
-    if (learn.left && learn.session == learnSession && learningIndex >= 0)
+    if (learn.left && current && learningIndex >= 0)
         rows[static_cast<std::size_t>(learningIndex)]->Learn(learn.channel, learn.controller, learn.value);
 }
 

@@ -67,7 +67,7 @@ public:
     using juce::AsyncUpdater::triggerAsyncUpdate;
 
     // Lock held: the table was emptied or replaced, so every row shown is compared at the next
-    // bringing in line.
+    // bringing in line, and learning ends.
     void TableReplaced() noexcept;
     // Lock held: converts an OSC message, noting its address, whose entries change.
     void Process(qev::OscMessage const& message);
@@ -171,8 +171,9 @@ private:
     std::atomic<bool> onScreen{false};
     std::unique_ptr<ScreenWatcher> screenWatcher;
     int rowCallbacks = 0;
-    // Under the lock, written on the message thread: the learning row (or -1), and which switching
-    // on of learning it is, so that a learn left by a host thread reaches no later one.
+    // Under the lock, written on the message thread: the learning row (or -1). Under the lock:
+    // which switching on of learning it is, so that a learn left by a host thread reaches no later
+    // one (a replaced table counts as a new one).
     int learningIndex = -1;
     std::uint64_t learnSession = 0;
     // Under the lock: the first controller message a host thread received while learning, which

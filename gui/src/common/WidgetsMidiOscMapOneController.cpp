@@ -59,6 +59,14 @@ MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_, 
     currentMidiBox.setRange(0.0, 127.0, 1.0);
     currentOscBox.setRange(-1000000000.0, 1000000000.0, static_cast<double>(0.001f));
 
+    // Rates a hand can aim with: the framework's default crosses a range in 250 pixels, 524 per
+    // pixel on the range boxes, so a click that slipped could send a wild value.
+    minimumBox.SetDragRate(1.0);
+    maximumBox.SetDragRate(1.0);
+    exponentBox.SetDragRate(0.01);
+    controllerBox.SetDragRate(0.25);
+    channelBox.SetDragRate(0.25);
+
     currentMidiBox.setTextBoxIsEditable(false);
     currentOscBox.setTextBoxIsEditable(false);
 
@@ -286,6 +294,13 @@ void MidiOscMapOneController::sliderValueChanged(juce::Slider* slider)
 void MidiOscMapOneController::textEditorFocusLost(juce::TextEditor&)
 {
     updateEntryFromControl(Field::pattern);
+}
+
+void MidiOscMapOneController::focusOfChildComponentChanged(FocusChangeType)
+{
+    // A row being hidden to be deleted has no entry left to store into.
+    if (isVisible() && !hasKeyboardFocus(true))
+        updateEntryFromControl(Field::pattern);
 }
 
 void MidiOscMapOneController::Learn(int channel, int controller, int value)

@@ -55,6 +55,10 @@ public:
     void mouseDown(juce::MouseEvent const& e) override;
     void sliderValueChanged(juce::Slider* slider) override;
     void textEditorFocusLost(juce::TextEditor& editor) override;
+    // The focus leaving the row stores the typed pattern at once: the editor's listeners hear of
+    // it only from a posted message, after the press that took the focus has acted (a "delete"
+    // above moves every entry under the row).
+    void focusOfChildComponentChanged(FocusChangeType cause) override;
     // A controller message while the learn toggle is on: takes its channel and controller into
     // the entry (and the value, converted at once), then switches the toggle off. Message thread.
     void Learn(int channel, int controller, int value);

@@ -4,6 +4,7 @@
 #include "common/QguiStrings.h"
 #include "text/QevString.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -132,6 +133,12 @@ void Numbox::SetRangeWithDragStep(double minimum, double maximum, double step)
     setRange(minimum, maximum, 0.0);
 }
 
+void Numbox::SetDragRate(double valuePerPixel)
+{
+    double const pixels = (getMaximum() - getMinimum()) / valuePerPixel;
+    setMouseDragSensitivity(static_cast<int>(std::clamp(std::round(pixels), 1.0, 1e9)));
+}
+
 double Numbox::getValueFromText(juce::String const& text)
 {
     auto t = text.trim();
@@ -178,7 +185,19 @@ void Numbox::mouseDown(juce::MouseEvent const& e)
     if (!isTextBoxEditable())
         return;
     dragStartValue = getValue();
+    dragging = false;
     Slider::mouseDown(e);
+}
+
+void Numbox::mouseDrag(juce::MouseEvent const& e)
+{
+    // A click whose pointer slips a pixel must not change the value; past the threshold the value
+    // follows the pointer from where it was pressed.
+    if (!isTextBoxEditable())
+        return;
+    dragging = dragging || e.getDistanceFromDragStart() >= dragThreshold;
+    if (dragging)
+        Slider::mouseDrag(e);
 }
 
 } // namespace widgets

@@ -6,8 +6,9 @@ namespace widgets
 {
 
 // A slider shown only as its editable text box, which fills the whole box. Range, step and value
-// are left to the owner. The box follows presses and drags on its text box; typed text that is
-// not a number leaves the value as it is. A box whose text is not editable is a display: the mouse
+// are left to the owner. The box follows drags on its text box; a press that moves less than
+// dragThreshold pixels is a click, which changes nothing and opens typing. Typed text that is not
+// a number leaves the value as it is. A box whose text is not editable is a display: the mouse
 // does not change it.
 //
 // The value and the text box's text tell their listeners at once rather than through a posted
@@ -51,6 +52,11 @@ public:
     // typed, and writes it with six significant digits; a drag moves it by whole steps from
     // where it started.
     void SetRangeWithDragStep(double minimum, double maximum, double step);
+    // How far a drag moves the value per pixel (up or right), for the range set before. Without
+    // it a drag crosses the whole range in the framework's default of 250 pixels.
+    void SetDragRate(double valuePerPixel);
+
+    static constexpr int dragThreshold = 4;
 
     LookAndFeel& GetLookAndFeel() noexcept { return lookAndFeel; }
 
@@ -60,6 +66,7 @@ public:
     double snapValue(double attemptedValue, DragMode dragMode) override;
     // A press also ends text editing elsewhere, as a press on any other control does.
     void mouseDown(juce::MouseEvent const& e) override;
+    void mouseDrag(juce::MouseEvent const& e) override;
     void lookAndFeelChanged() override;
 
 private:
@@ -70,6 +77,8 @@ private:
     // 0: values snap to the range's interval, as the framework does.
     double dragStep = 0.0;
     double dragStartValue = 0.0;
+    // Whether the pointer has passed dragThreshold since the press.
+    bool dragging = false;
 
     JUCE_DECLARE_NON_COPYABLE(Numbox)
 };
