@@ -63,6 +63,7 @@ TextEditor::TextEditor(const qev::String& hint) : juce::TextEditor(juce::String(
     setReturnKeyStartsNewLine(false);
     setScrollbarsShown(false);
     setPopupMenuEnabled(false);
+    setCaretVisible(false);
     setLookAndFeel(&lookAndFeel);
 }
 
@@ -70,6 +71,18 @@ TextEditor::~TextEditor()
 {
     // The framework keeps a reference to the look-and-feel; it must let go before the member dies.
     setLookAndFeel(nullptr);
+}
+
+void TextEditor::focusGained(FocusChangeType cause)
+{
+    setCaretVisible(true);
+    juce::TextEditor::focusGained(cause);
+}
+
+void TextEditor::focusLost(FocusChangeType cause)
+{
+    juce::TextEditor::focusLost(cause);
+    setCaretVisible(false);
 }
 
 void TextEditor::SetText(const qev::String& text, bool sendTextChangeMessage)

@@ -9,6 +9,10 @@ namespace widgets
 
 // A text field without scroll bars or popup menu; Return goes to the listeners instead of starting
 // a new line. Transparent background, thin outline (rounded when a corner size is set).
+//
+// Only the editor with the keyboard focus has a caret. The framework gives every editor one whose
+// blink timer runs whether or not it shows, and keeps all timers in one sorted array: thousands
+// of rows of editors would keep the message thread busy for ever.
 class TextEditor : public juce::TextEditor
 {
 public:
@@ -46,6 +50,9 @@ public:
     void SetCornerSize(float size);
 
     LookAndFeel& GetLookAndFeel() noexcept { return lookAndFeel; }
+
+    void focusGained(FocusChangeType cause) override;
+    void focusLost(FocusChangeType cause) override;
 
 private:
     LookAndFeel lookAndFeel;
