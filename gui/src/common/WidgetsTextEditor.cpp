@@ -54,7 +54,12 @@ void TextEditor::LookAndFeel::drawTextEditorOutline(juce::Graphics& g, int width
     g.drawRoundedRectangle(getOutlineArea(width, height), cornerSize, getOutlineThickness(editor));
 }
 
-TextEditor::TextEditor(const qev::String& hint) : juce::TextEditor(juce::String(), 0)
+TextEditor::TextEditor(const qev::String& hint) : TextEditor(hint, nullptr) {}
+
+TextEditor::TextEditor(const qev::String& hint, LookAndFeel* shared)
+    : juce::TextEditor(juce::String(), 0),
+      ownLookAndFeel(shared == nullptr ? std::make_unique<LookAndFeel>() : nullptr),
+      lookAndFeel(shared == nullptr ? *ownLookAndFeel : *shared)
 {
     setText(juce::String(), false);
     setFont(qgui::GetFont("Arial", "plain", 12.0f));

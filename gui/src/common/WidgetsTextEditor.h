@@ -4,6 +4,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <memory>
+
 namespace widgets
 {
 
@@ -43,6 +45,9 @@ public:
 
     // The argument is the hint shown while the editor is empty; the editor always starts empty.
     explicit TextEditor(const qev::String& hint);
+    // Null for a look of its own; else a look shared with other editors (a table's rows share
+    // theirs), so that a corner size set on one editor is set on all.
+    TextEditor(const qev::String& hint, LookAndFeel* shared);
     ~TextEditor() override;
 
     void SetText(const qev::String& text, bool sendTextChangeMessage);
@@ -55,7 +60,8 @@ public:
     void focusLost(FocusChangeType cause) override;
 
 private:
-    LookAndFeel lookAndFeel;
+    std::unique_ptr<LookAndFeel> ownLookAndFeel;
+    LookAndFeel& lookAndFeel;
 
     JUCE_DECLARE_NON_COPYABLE(TextEditor)
 };
