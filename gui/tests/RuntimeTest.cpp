@@ -1,4 +1,5 @@
 #include "GuiTestHelpers.h"
+#include "common/QguiPointerQueries.h"
 #include "common/QguiRuntime.h"
 #include "common/QguiXErrorIgnorer.h"
 
@@ -11,6 +12,9 @@
 #include <cstdio>
 #include <stdexcept>
 #include <thread>
+
+// Last: its macros (None, Bool, Status) would clash with the headers above.
+#include <X11/Xlib.h>
 
 using guitest::onAnotherThread;
 using guitest::pumpUntil;
@@ -84,6 +88,29 @@ TEST(Runtime, HasDisplayTellsWhetherThereIsAPrimaryDisplay)
     EXPECT_EQ(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr,
               qgui::Runtime::HasDisplay());
     std::printf("display: %s\n", qgui::Runtime::HasDisplay() ? "yes" : "no");
+}
+
+TEST(Runtime, PointerQuestionsInABatchGetTheFirstAnswerAndAfterItTheServers)
+{
+    if (!qgui::Runtime::HasDisplay())
+        GTEST_SKIP() << "no display";
+    Display* const x = XOpenDisplay(nullptr);
+    ASSERT_NE(nullptr, x);
+    auto const warp = [&](int left, int top)
+    {
+        XWarpPointer(x, None, DefaultRootWindow(x), 0, 0, 0, 0, left, top);
+        XSync(x, False);
+    };
+    auto const pointer = [] { return juce::Desktop::getInstance().getMousePosition(); };
+    warp(10, 20);
+    {
+        qgui::PointerQueries::Batch const batch;
+        EXPECT_EQ(juce::Point<int>(10, 20), pointer());
+        warp(30, 40);
+        EXPECT_EQ(juce::Point<int>(10, 20), pointer());
+    }
+    EXPECT_EQ(juce::Point<int>(30, 40), pointer());
+    XCloseDisplay(x);
 }
 
 TEST(Runtime, ShutsDownAndStartsAgain)

@@ -61,6 +61,14 @@ public:
     ~FocusWindow() override { removeFromDesktop(); }
 };
 
+bool hasCaret(juce::Component const& component)
+{
+    for (auto* child : component.getChildren())
+        if (dynamic_cast<juce::CaretComponent*>(child) != nullptr || hasCaret(*child))
+            return true;
+    return false;
+}
+
 } // namespace
 
 TEST(TextEditor, StartsEmptyWithTheHintAndItsOwnLook)
@@ -181,7 +189,7 @@ TEST(TextEditor, OutlineColourAndThicknessWithoutFocus)
     EXPECT_EQ(0, rounded.getPixelAt(20, 0).getAlpha());
 }
 
-TEST(TextEditor, FocusedOutlineOnlyWhenEditable)
+TEST(TextEditor, FocusedOutlineOnlyWhenEditableAndACaretOnlyWhileFocused)
 {
     if (!qgui::Runtime::HasDisplay())
         GTEST_SKIP() << "no display";
@@ -189,9 +197,11 @@ TEST(TextEditor, FocusedOutlineOnlyWhenEditable)
     widgets::TextEditor editor("");
     editor.setBounds(10, 10, 150, 20);
     window.addAndMakeVisible(editor);
+    EXPECT_FALSE(hasCaret(editor));
     editor.grabKeyboardFocus();
     if (!pumpUntil([&] { return editor.hasKeyboardFocus(true); }))
         GTEST_SKIP() << "the window did not get the keyboard focus";
+    EXPECT_TRUE(hasCaret(editor));
 
     auto& look = editor.GetLookAndFeel();
     editor.setColour(juce::TextEditor::outlineColourId, juce::Colours::red);
@@ -201,6 +211,9 @@ TEST(TextEditor, FocusedOutlineOnlyWhenEditable)
     editor.setReadOnly(true);
     EXPECT_EQ(juce::Colours::red, look.getOutlineColour(editor));
     EXPECT_FLOAT_EQ(1.0f, look.getOutlineThickness(editor));
+    editor.setReadOnly(false);
+    editor.giveAwayKeyboardFocus();
+    EXPECT_FALSE(hasCaret(editor));
     window.removeChildComponent(&editor);
 }
 

@@ -1,9 +1,11 @@
 // Tables of any size through the stand-in host, in process: loading a table of mappings, the
-// memory each mapping holds, one controller event and "clear", with the editor window hidden and
-// shown. The tables map the controller space (see CclinkBench.h). A case ends when the host has
-// nothing of it left to do: with the window hidden, once the main thread's tasks have run and a
-// turn of the host's loop finds the GUI's message queue empty; with the window shown, once the
-// rows are on screen. Figures only: nothing here judges a time.
+// memory each mapping holds, one controller event, "open", "clear" and the host left idle, with
+// the editor window hidden and shown. The tables map the controller space (see CclinkBench.h). A
+// case ends when the host has nothing of it left to do: with the window hidden, once the main
+// thread's tasks have run and a turn of the host's loop finds the GUI's message queue empty; with
+// the window shown, once the rows are on screen. Every case fixes its iteration count, so that
+// repetitions can be interleaved (--benchmark_enable_random_interleaving). Figures only: nothing
+// here judges a time.
 //
 // The shown cases read the screen through an X connection of their own: they need a display of
 // 24 bits or more on which the whole window fits, for instance
@@ -19,11 +21,15 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace
 {
@@ -194,6 +200,13 @@ public:
         return hasText(w, 0) && hasText(w, visible - 1);
     }
 
+    // Whether the window shows no row: the first row's place has lost its colour.
+    bool NoRowPainted(::Window w) const
+    {
+        auto const edge = grab(w, 0, headerHeight + rowHeight / 2, 1, 1);
+        return edge != nullptr && (XGetPixel(edge.get(), 0, 0) & 0xFFFFFF) != evenRowColour;
+    }
+
 private:
     struct ImageDeleter
     {
@@ -231,8 +244,8 @@ private:
 
 std::unique_ptr<Screen> screen;
 
-// Host turns until the editor window shows the first rows of a table of count mappings. The time
-// it took, or a negative number when that did not happen within a minute.
+// Host turns until the editor window shows the first rows of a table of count mappings (none for
+// 0). The time it took, or a negative number when that did not happen within a minute.
 double untilPainted(int count)
 {
     auto const start = Clock::now();
@@ -242,7 +255,7 @@ double untilPainted(int count)
         hostTurn();
         ::Window const w = screen->FindEditor();
         auto const now = Clock::now();
-        if (w != 0 && screen->RowsPainted(w, count))
+        if (w != 0 && (count == 0 ? screen->NoRowPainted(w) : screen->RowsPainted(w, count)))
             return secondsBetween(start, now);
         if (now > limit)
             return -1.0;
@@ -298,9 +311,11 @@ void loadHidden(benchmark::State& state)
     state.counters["free_ms"] = perIteration(release);
 }
 
-// One controller event, value changing each time, that changes one mapping of the table: the
-// call on its thread (call_us), then the host's loop turn after it (turn_us), which runs what the
-// call left to the main thread (the refresh through the queue element, GUI messages, painting).
+// One controller event, value changing each time, that changes the mappings of one controller of
+// the table (one below 2,048 mappings): the call on its thread (call_us), then the host's loop turn
+// after it (turn_us), which runs what the call left to the main thread (the refresh through the
+// queue element, GUI messages, painting). The slowest event of a run is max_ms: the longest a line
+// waits to be answered.
 void controllerEvent(benchmark::State& state, bool shown, bool scheduler)
 {
     int const count = static_cast<int>(state.range(0));
@@ -316,7 +331,7 @@ void controllerEvent(benchmark::State& state, bool shown, bool scheduler)
     atom_setlong(&event[1], cclinkbench::ControllerHit(count));
     atom_setlong(&event[2], 1);
     int value = 0;
-    double call = 0.0, turn = 0.0;
+    double call = 0.0, turn = 0.0, slowest = 0.0;
     long const before = sink.outputs;
     for (auto _ : state)
     {
@@ -338,14 +353,56 @@ void controllerEvent(benchmark::State& state, bool shown, bool scheduler)
         double const turnSeconds = secondsBetween(turnStart, Clock::now());
         call += seconds;
         turn += turnSeconds;
+        slowest = std::max(slowest, seconds + turnSeconds);
         state.SetIterationTime(seconds + turnSeconds);
     }
+    // Past 2,048 mappings the controller space starts again: an event converts every mapping of its
+    // controller, into one bundle.
     if (sink.outputs - before != static_cast<long>(state.iterations()))
         state.SkipWithError("not one output per event");
     auto const perIteration = [&](double seconds)
     { return benchmark::Counter(seconds * 1e6 / static_cast<double>(state.iterations())); };
     state.counters["call_us"] = perIteration(call);
     state.counters["turn_us"] = perIteration(turn);
+    state.counters["max_ms"] = benchmark::Counter(slowest * 1e3);
+}
+
+// The host's loop left idle, turning as the `maxhost` program does while it waits, with a table
+// of count mappings whose editor has been opened and is still shown, or closed again: the main
+// thread's time per second of idling, in milliseconds (100 is 10 %), with the whole process's
+// beside it (process_ms: the framework's timer thread too).
+void idle(benchmark::State& state, bool shown)
+{
+    int const count = static_cast<int>(state.range(0));
+    object* const x = keptObject(count);
+    if (!setShown(x, count, true) || (!shown && !setShown(x, count, false)) || !settle())
+    {
+        state.SkipWithError("the window did not change");
+        return;
+    }
+    auto const cpuSeconds = [](clockid_t clock)
+    {
+        timespec t{};
+        clock_gettime(clock, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+    };
+    double process = 0.0;
+    for (auto _ : state)
+    {
+        auto const start = Clock::now();
+        double const thread = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+        double const all = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+        while (Clock::now() - start < std::chrono::seconds(1))
+        {
+            hostTurn();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        double const wall = secondsBetween(start, Clock::now());
+        state.SetIterationTime((cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - thread) / wall);
+        process += (cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - all) / wall;
+    }
+    state.counters["process_ms"] =
+        benchmark::Counter(process * 1e3 / static_cast<double>(state.iterations()));
 }
 
 // A turn of the host's loop with nothing to do: what every turn_us above holds at the least.
@@ -412,63 +469,75 @@ void memoryPerMapping(benchmark::State& state)
         state.counters["opened_KB"] = perMapping(one.opened, many.opened);
 }
 
-// Shown-window cases: from the message until the rows are painted, with the time until the
-// host's loop is quiet again (settled_ms) beside it.
-void untilPaintedAndSettled(benchmark::State& state, int count, Clock::time_point start, double& settled)
+// Shown-window cases, each on an object of its own that prepare readies: from the message until
+// the window paints the rows of painted mappings, with the time until the host's loop is quiet
+// again (settled_ms) beside it and, after a load, the time until the load was posted (post_ms).
+void shownCase(benchmark::State& state, std::function<bool(object*)> const& prepare,
+               std::function<void(object*)> const& message, int painted)
 {
-    if (untilPainted(count) < 0.0)
-    {
-        state.SkipWithError("the rows were not painted");
-        return;
-    }
-    state.SetIterationTime(secondsBetween(start, Clock::now()));
-    settle();
-    settled += secondsBetween(start, Clock::now());
-}
-
-void loadShown(benchmark::State& state)
-{
-    int const count = static_cast<int>(state.range(0));
     double post = 0.0, settled = 0.0;
     for (auto _ : state)
     {
         object* const x = maxhost::NewObject(session.cclinkClass);
-        if (!setShown(x, 1, true))
+        if (!prepare(x))
             state.SkipWithError("the window did not open");
         else
         {
+            auto const loaded = sink.loadedAt;
             auto const start = Clock::now();
-            sendLoad(x, count);
-            untilPaintedAndSettled(state, count, start, settled);
-            post += secondsBetween(start, sink.loadedAt);
+            message(x);
+            if (untilPainted(painted) < 0.0)
+                state.SkipWithError("the rows were not painted");
+            state.SetIterationTime(secondsBetween(start, Clock::now()));
+            settle();
+            settled += secondsBetween(start, Clock::now());
+            if (sink.loadedAt != loaded)
+                post += secondsBetween(start, sink.loadedAt);
             send(x, "wclose");
         }
         freeObject(x);
         if (state.error_occurred())
             return;
     }
-    state.counters["post_ms"] = benchmark::Counter(post * 1e3 / static_cast<double>(state.iterations()));
-    state.counters["settled_ms"] =
-        benchmark::Counter(settled * 1e3 / static_cast<double>(state.iterations()));
+    auto const perIteration = [&](double seconds)
+    { return benchmark::Counter(seconds * 1e3 / static_cast<double>(state.iterations())); };
+    state.counters["settled_ms"] = perIteration(settled);
+    if (post > 0.0)
+        state.counters["post_ms"] = perIteration(post);
+}
+
+void loadShown(benchmark::State& state)
+{
+    int const count = static_cast<int>(state.range(0));
+    shownCase(
+        state, [](object* x) { return setShown(x, 1, true); }, [&](object* x) { sendLoad(x, count); }, count);
 }
 
 void openAfterHiddenLoad(benchmark::State& state)
 {
     int const count = static_cast<int>(state.range(0));
-    double settled = 0.0;
-    for (auto _ : state)
-    {
-        object* const x = objectWithTable(count);
-        auto const start = Clock::now();
-        send(x, "open");
-        untilPaintedAndSettled(state, count, start, settled);
-        send(x, "wclose");
-        freeObject(x);
-        if (state.error_occurred())
-            return;
-    }
-    state.counters["settled_ms"] =
-        benchmark::Counter(settled * 1e3 / static_cast<double>(state.iterations()));
+    shownCase(
+        state,
+        [&](object* x)
+        {
+            sendLoad(x, count);
+            return settle();
+        },
+        [](object* x) { send(x, "open"); }, count);
+}
+
+// Until no row is painted.
+void clearShown(benchmark::State& state)
+{
+    int const count = static_cast<int>(state.range(0));
+    shownCase(
+        state,
+        [&](object* x)
+        {
+            sendLoad(x, count);
+            return settle() && setShown(x, count, true);
+        },
+        [](object* x) { send(x, "clear"); }, 0);
 }
 
 // Whether the bundle can open its window here and we can read it; "" when so.
@@ -492,6 +561,14 @@ std::string probeDisplay()
                 w = screen->FindEditor();
             }
             problem = w == 0 ? "the editor window did not appear" : screen->CheckFits(w);
+            // The framework shows its splash screen over the first windows of a process and fades
+            // it out, repainting, for 4 s after the first paint: no later case should see it.
+            auto const splashGone = Clock::now() + std::chrono::milliseconds(4500);
+            while (problem.empty() && Clock::now() < splashGone)
+            {
+                hostTurn();
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
         }
         send(probe, "wclose");
         freeObject(probe);
@@ -502,27 +579,28 @@ std::string probeDisplay()
 }
 
 // The slow cases: one measure per repetition, in milliseconds.
-void oncePerRepetition(benchmark::internal::Benchmark* b, int count, int repetitions)
+void oncePerRepetition(benchmark::internal::Benchmark* b, std::initializer_list<int> counts, int repetitions)
 {
     b->ArgName("mappings")
-        ->Arg(count)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1)
         ->Repetitions(repetitions);
+    for (int count : counts)
+        b->Arg(count);
 }
 
 void registerBenchmarks(bool shownCases)
 {
     using benchmark::RegisterBenchmark;
     for (int count : {512, 1024, 2048, 4000})
-        oncePerRepetition(RegisterBenchmark("loadHidden", loadHidden), count, count > 2048 ? 3 : 5);
+        oncePerRepetition(RegisterBenchmark("loadHidden", loadHidden), {count}, count > 2048 ? 3 : 5);
     RegisterBenchmark("memoryPerMapping", memoryPerMapping)
         ->ArgName("mappings")
         ->Arg(2048)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1);
-    RegisterBenchmark("idleTurn", idleTurn);
+    RegisterBenchmark("idleTurn", idleTurn)->Iterations(100000);
     for (bool shown : {false, true})
     {
         if (shown && !shownCases)
@@ -531,20 +609,27 @@ void registerBenchmarks(bool shownCases)
         {
             std::string const name = std::string("controllerEvent/") + (shown ? "shown" : "hidden") + "/" +
                                      (scheduler ? "scheduler_thread" : "main_thread");
-            RegisterBenchmark(name.c_str(), controllerEvent, shown, scheduler)
-                ->ArgName("mappings")
-                ->Arg(1)
-                ->Arg(2048)
-                ->UseManualTime()
-                ->Unit(benchmark::kMicrosecond)
-                ->Repetitions(5);
+            auto* const b = RegisterBenchmark(name.c_str(), controllerEvent, shown, scheduler)
+                                ->ArgName("mappings")
+                                ->Arg(1)
+                                ->Arg(2048)
+                                ->UseManualTime()
+                                ->Unit(benchmark::kMicrosecond)
+                                ->Iterations(shown ? 1000 : 20000)
+                                ->Repetitions(5);
+            if (shown)
+                b->Arg(8192);
         }
     }
-    oncePerRepetition(RegisterBenchmark("clearHidden", clearHidden), 2048, 3);
+    oncePerRepetition(RegisterBenchmark("clearHidden", clearHidden), {2048}, 3);
     if (!shownCases)
         return;
-    oncePerRepetition(RegisterBenchmark("loadShown", loadShown), 2048, 3);
-    oncePerRepetition(RegisterBenchmark("openAfterHiddenLoad", openAfterHiddenLoad), 2048, 3);
+    for (bool shown : {true, false})
+        oncePerRepetition(RegisterBenchmark(shown ? "idle/shown" : "idle/closed", idle, shown),
+                          {1, 2048, 8192}, 3);
+    oncePerRepetition(RegisterBenchmark("loadShown", loadShown), {2048, 8192}, 3);
+    oncePerRepetition(RegisterBenchmark("openAfterHiddenLoad", openAfterHiddenLoad), {2048, 8192}, 3);
+    oncePerRepetition(RegisterBenchmark("clearShown", clearShown), {2048, 8192}, 3);
 }
 
 } // namespace

@@ -75,9 +75,12 @@ bool displayCanRunOpenGL()
 } // namespace
 
 //==============================================================================
-Component::Component()
+Component::Component() : Component(nullptr) {}
+
+Component::Component(juce::LookAndFeel_V3* shared)
+    : ownLookAndFeel(shared == nullptr ? std::make_unique<juce::LookAndFeel_V3>() : nullptr)
 {
-    setLookAndFeel(&lookAndFeel);
+    setLookAndFeel(shared == nullptr ? ownLookAndFeel.get() : shared);
 }
 
 Component::~Component()

@@ -9,6 +9,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace juce
 {
@@ -20,7 +21,8 @@ namespace qgui
 
 // The base of every panel and row. Each component paints with a look-and-feel of its own, so
 // that the process-wide default look-and-feel (which another module in the host may change) never
-// alters ours; children without a look-and-feel of their own inherit it.
+// alters ours; children without a look-and-feel of their own inherit it. Components made by the
+// thousand (a table's rows) may share one instead.
 //
 // It also chooses the rendering engine of the window that holds it (the peer's own engines, then
 // an OpenGL renderer of its own) and can draw a frame-rate overlay over its children.
@@ -31,6 +33,8 @@ public:
     static constexpr std::int32_t windowlessPeerMode = 1;
 
     Component();
+    // Null for a look-and-feel of its own; else one shared with other components.
+    explicit Component(juce::LookAndFeel_V3* shared);
     ~Component() override;
 
     // The peer's engine names, in its order, then "OpenGL Renderer"; empty without a peer.
@@ -78,7 +82,7 @@ public:
 private:
     qev::ScopedPointer<juce::OpenGLContext> openGLContext;
     std::int32_t peerMode = 0;
-    juce::LookAndFeel_V3 lookAndFeel;
+    std::unique_ptr<juce::LookAndFeel_V3> ownLookAndFeel;
     bool fpsVisible = false;
     double renderTime = 0.0; // milliseconds
     double frameRate = 0.0;  // frames per second

@@ -1,6 +1,7 @@
 #include "QguiRuntime.h"
 
 #include "QguiFunctions.h"
+#include "QguiPointerQueries.h"
 #include "QguiXErrorIgnorer.h"
 #include "common/QevConsoleLog.h"
 #include "text/QevString.h"
@@ -54,6 +55,7 @@ void Runtime::Initialise()
     // framework's connection.
     hasDisplay.store(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr);
     XWindowManagerAtoms::Release();
+    PointerQueries::Install();
     InstallSystemClipboardBackend();
     InstallTypefaceResolver();
     running.store(true);
@@ -90,6 +92,7 @@ void Runtime::Shutdown()
     RemoveSystemClipboardBackend();
     RemoveTypefaceResolver();
     hasDisplay.store(false);
+    PointerQueries::Remove();
     juce::shutdownJuce_GUI();
     XErrorIgnorer::Restore();
 }

@@ -37,20 +37,15 @@ void drawBackground(juce::Graphics& g, juce::Button& button, juce::Colour base)
     TextButtonLookAndFeel::drawButtonShape(g, makeOutline(button, width, height), base, height);
 }
 
-// Both buttons start alike; only whether clicks toggle and the normal background differ.
+// Both buttons start alike; only whether clicks toggle differs (and their looks).
 template <typename ButtonType>
-void setUp(ButtonType& button, juce::LookAndFeel& lookAndFeel, bool clickingToggles, juce::Colour offColour,
-           qev::String const& text)
+void setUp(ButtonType& button, juce::LookAndFeel& lookAndFeel, bool clickingToggles, qev::String const& text)
 {
     button.setButtonText(juce::String());
     button.setClickingTogglesState(clickingToggles);
     button.setLookAndFeel(&lookAndFeel);
     button.setColour(juce::TextButton::textColourOffId, juce::Colours::black);
     button.setColour(juce::TextButton::textColourOnId, juce::Colours::black);
-    lookAndFeel.setColour(juce::TextButton::buttonOnColourId, juce::Colour(onColour));
-    button.repaint();
-    lookAndFeel.setColour(juce::TextButton::buttonColourId, offColour);
-    button.repaint();
     button.setButtonText(qgui::ToJuceString(text));
 }
 
@@ -58,7 +53,12 @@ void setUp(ButtonType& button, juce::LookAndFeel& lookAndFeel, bool clickingTogg
 
 // ---------------------------------------------------------------------------------------------
 
-TextButtonLookAndFeel::TextButtonLookAndFeel(juce::Font const& initialFont) : font(initialFont) {}
+TextButtonLookAndFeel::TextButtonLookAndFeel(juce::Font const& initialFont, juce::Colour offColour)
+    : font(initialFont)
+{
+    setColour(juce::TextButton::buttonOnColourId, juce::Colour(onColour));
+    setColour(juce::TextButton::buttonColourId, offColour);
+}
 
 TextButtonLookAndFeel::~TextButtonLookAndFeel() = default;
 
@@ -87,7 +87,10 @@ void TextButtonLookAndFeel::drawButtonShape(juce::Graphics& g, juce::Path const&
 
 // ---------------------------------------------------------------------------------------------
 
-PushButton::LookAndFeel::LookAndFeel() : TextButtonLookAndFeel(qgui::GetFont("Arial", "bold", 12.0f)) {}
+PushButton::LookAndFeel::LookAndFeel()
+    : TextButtonLookAndFeel(qgui::GetFont("Arial", "bold", 12.0f), juce::Colour(pushOffColour))
+{
+}
 
 PushButton::LookAndFeel::~LookAndFeel() = default;
 
@@ -103,9 +106,14 @@ void PushButton::LookAndFeel::drawButtonBackground(juce::Graphics& g, juce::Butt
     drawBackground(g, button, base);
 }
 
-PushButton::PushButton(qev::String const& text) : juce::TextButton(buttonComponentName)
+PushButton::PushButton(qev::String const& text) : PushButton(text, nullptr) {}
+
+PushButton::PushButton(qev::String const& text, LookAndFeel* shared)
+    : juce::TextButton(buttonComponentName),
+      ownLookAndFeel(shared == nullptr ? std::make_unique<LookAndFeel>() : nullptr),
+      lookAndFeel(shared == nullptr ? *ownLookAndFeel : *shared)
 {
-    setUp(*this, lookAndFeel, false, juce::Colour(pushOffColour), text);
+    setUp(*this, lookAndFeel, false, text);
 }
 
 PushButton::~PushButton()
@@ -127,7 +135,7 @@ void PushButton::SetTooltip(qev::String const& tooltip)
 // ---------------------------------------------------------------------------------------------
 
 ToggleTextButton::LookAndFeel::LookAndFeel()
-    : TextButtonLookAndFeel(juce::Font("Arial", 12.0f, juce::Font::bold))
+    : TextButtonLookAndFeel(juce::Font("Arial", 12.0f, juce::Font::bold), juce::Colour(toggleOffColour))
 {
 }
 
@@ -145,9 +153,14 @@ void ToggleTextButton::LookAndFeel::drawButtonBackground(juce::Graphics& g, juce
     drawBackground(g, button, base);
 }
 
-ToggleTextButton::ToggleTextButton(qev::String const& text) : juce::TextButton(buttonComponentName)
+ToggleTextButton::ToggleTextButton(qev::String const& text) : ToggleTextButton(text, nullptr) {}
+
+ToggleTextButton::ToggleTextButton(qev::String const& text, LookAndFeel* shared)
+    : juce::TextButton(buttonComponentName),
+      ownLookAndFeel(shared == nullptr ? std::make_unique<LookAndFeel>() : nullptr),
+      lookAndFeel(shared == nullptr ? *ownLookAndFeel : *shared)
 {
-    setUp(*this, lookAndFeel, true, juce::Colour(toggleOffColour), text);
+    setUp(*this, lookAndFeel, true, text);
 }
 
 ToggleTextButton::~ToggleTextButton()

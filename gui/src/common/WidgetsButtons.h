@@ -4,6 +4,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <memory>
+
 namespace widgets
 {
 
@@ -12,7 +14,8 @@ namespace widgets
 class TextButtonLookAndFeel : public juce::LookAndFeel_V3
 {
 public:
-    explicit TextButtonLookAndFeel(juce::Font const& initialFont);
+    // The background colours while the toggle is off and on.
+    TextButtonLookAndFeel(juce::Font const& initialFont, juce::Colour offColour);
     ~TextButtonLookAndFeel() override;
 
     // The stored font whatever the button's height.
@@ -26,7 +29,9 @@ public:
 };
 
 // A momentary text button: clicking never toggles it. It owns its look-and-feel, so a colour or
-// font changed on one button never reaches another.
+// font changed on one button never reaches another, unless it is made with a look shared with
+// other buttons (a table's rows share theirs): then a font or colour set on one is set on all.
+// A null shared look gives the button one of its own.
 class PushButton : public juce::TextButton
 {
 public:
@@ -42,6 +47,7 @@ public:
     };
 
     explicit PushButton(qev::String const& text);
+    PushButton(qev::String const& text, LookAndFeel* shared);
     ~PushButton() override;
 
     void SetFont(juce::Font const& font);
@@ -50,7 +56,8 @@ public:
     LookAndFeel& GetLookAndFeel() noexcept { return lookAndFeel; }
 
 private:
-    LookAndFeel lookAndFeel;
+    std::unique_ptr<LookAndFeel> ownLookAndFeel;
+    LookAndFeel& lookAndFeel;
 
     JUCE_DECLARE_NON_COPYABLE(PushButton)
 };
@@ -71,6 +78,8 @@ public:
     };
 
     explicit ToggleTextButton(qev::String const& text);
+    // Its look as PushButton's.
+    ToggleTextButton(qev::String const& text, LookAndFeel* shared);
     ~ToggleTextButton() override;
 
     void SetFont(juce::Font const& font);
@@ -84,7 +93,8 @@ public:
     LookAndFeel& GetLookAndFeel() noexcept { return lookAndFeel; }
 
 private:
-    LookAndFeel lookAndFeel;
+    std::unique_ptr<LookAndFeel> ownLookAndFeel;
+    LookAndFeel& lookAndFeel;
 
     JUCE_DECLARE_NON_COPYABLE(ToggleTextButton)
 };

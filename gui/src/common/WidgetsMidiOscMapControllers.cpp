@@ -1,5 +1,7 @@
 #include "common/WidgetsMidiOscMapControllers.h"
 
+#include "common/QguiPointerQueries.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -305,6 +307,7 @@ void MidiOscMapControllers::addRows(std::vector<std::pair<std::size_t, qev::Midi
 {
     std::size_t const first = rows.size();
     bool const learnActive = learningIndex >= 0;
+    qgui::PointerQueries::Batch const pointerQueries;
     rows.reserve(first + fresh.size());
     shown.reserve(first + fresh.size());
     // Each row is made and filled in before it joins the list, so that nothing of it is
@@ -357,6 +360,7 @@ void MidiOscMapControllers::deleteRows(std::size_t first)
     // From the last: each leaves the end of the list's children at once, where searching the
     // children for it from the front would take time growing with their number. Hidden first,
     // so that its removal does not ask the window system whether it is showing.
+    qgui::PointerQueries::Batch const pointerQueries;
     for (std::size_t i = rows.size(); i-- > first;)
     {
         rows[i]->setVisible(false);

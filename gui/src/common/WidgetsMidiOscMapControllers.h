@@ -49,6 +49,9 @@ public:
     MidiOscMapControllers();
     ~MidiOscMapControllers() override;
 
+    // What every row looks like; lives as long as the list.
+    MidiOscMapOneController::Looks& GetRowLooks() noexcept { return rowLooks; }
+
     qev::MidiOscMap& GetMap() noexcept { return map; }
     qev::MidiOscMap const& GetMap() const noexcept { return map; }
     std::recursive_mutex& GetLock() const noexcept { return lock; }
@@ -160,6 +163,8 @@ private:
 
     mutable std::recursive_mutex lock;
     qev::MidiOscMap map;
+    // Before the rows, which paint with it until they are gone.
+    MidiOscMapOneController::Looks rowLooks;
     std::vector<std::unique_ptr<MidiOscMapOneController>> rows;
     // Parallel to rows.
     std::vector<Shown> shown;

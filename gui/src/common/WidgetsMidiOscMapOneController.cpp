@@ -39,12 +39,31 @@ int truncated(double value)
 
 } // namespace
 
+MidiOscMapOneController::Looks::Looks()
+{
+    number.font = rowFont();
+    learn.font = rowFont();
+    learn.setColour(juce::TextButton::buttonOnColourId, juce::Colour(learnOnColour));
+    button.font = rowFont();
+}
+
 MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_, std::size_t index_)
-    : owner(owner_), index(index_), backgroundColour(juce::Colours::transparentWhite),
-      controllerBox(Numbox::ConfiguredLater()), channelBox(Numbox::ConfiguredLater()), patternEditor(""),
-      minimumBox(Numbox::ConfiguredLater()), maximumBox(Numbox::ConfiguredLater()),
-      exponentBox(Numbox::ConfiguredLater()), currentMidiBox(Numbox::ConfiguredLater()),
-      currentOscBox(Numbox::ConfiguredLater()), learnToggle("learn"), deleteButton("delete")
+    : MidiOscMapOneController(owner_, index_, owner_.GetRowLooks())
+{
+}
+
+MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_, std::size_t index_,
+                                                 Looks& looks)
+    : qgui::Component(&looks.row), owner(owner_), index(index_),
+      backgroundColour(juce::Colours::transparentWhite),
+      controllerBox(Numbox::ConfiguredLater(), &looks.number),
+      channelBox(Numbox::ConfiguredLater(), &looks.number), patternEditor("", &looks.pattern),
+      minimumBox(Numbox::ConfiguredLater(), &looks.number),
+      maximumBox(Numbox::ConfiguredLater(), &looks.number),
+      exponentBox(Numbox::ConfiguredLater(), &looks.number),
+      currentMidiBox(Numbox::ConfiguredLater(), &looks.number),
+      currentOscBox(Numbox::ConfiguredLater(), &looks.number), learnToggle("learn", &looks.learn),
+      deleteButton("delete", &looks.button)
 {
     patternEditor.setFont(rowFont());
     patternEditor.setColour(juce::TextEditor::outlineColourId, outlineColour());
@@ -78,12 +97,9 @@ MidiOscMapOneController::MidiOscMapOneController(MidiOscMapControllers& owner_, 
     patternEditor.addListener(this);
     addAndMakeVisible(patternEditor);
 
+    // The looks hold the buttons' font and the toggle's "on" colour.
     learnToggle.SetTooltip("MIDI learn");
-    learnToggle.SetOnColor(juce::Colour(learnOnColour));
-    learnToggle.SetFont(rowFont());
     addAndMakeVisible(learnToggle);
-
-    deleteButton.SetFont(rowFont());
     addAndMakeVisible(deleteButton);
 
     for (Numbox* box : {&channelBox, &controllerBox, &minimumBox, &maximumBox, &exponentBox, &currentMidiBox,
@@ -98,7 +114,6 @@ MidiOscMapOneController::~MidiOscMapOneController() = default;
 void MidiOscMapOneController::init(Numbox& box)
 {
     box.setScrollWheelEnabled(false);
-    box.SetFont(rowFont());
     box.setColour(juce::Slider::textBoxOutlineColourId, outlineColour());
     box.setColour(juce::Slider::textBoxBackgroundColourId, juce::Colours::transparentWhite);
     box.setColour(juce::Slider::textBoxHighlightColourId, juce::Colours::transparentWhite);

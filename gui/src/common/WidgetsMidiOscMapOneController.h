@@ -46,6 +46,20 @@ public:
         exponent
     };
 
+    // The look-and-feels of a row and of each kind of its controls, set up for the rows: made
+    // once for a whole list, which would otherwise build ten per row, each of some hundred colours.
+    struct Looks
+    {
+        Looks();
+
+        juce::LookAndFeel_V3 row;
+        Numbox::LookAndFeel number;
+        TextEditor::LookAndFeel pattern;
+        ToggleTextButton::LookAndFeel learn;
+        PushButton::LookAndFeel button;
+    };
+
+    // With the owner's looks (GetRowLooks()).
     MidiOscMapOneController(MidiOscMapControllers& owner, std::size_t index);
     ~MidiOscMapOneController() override;
 
@@ -100,6 +114,7 @@ public:
     juce::String getText();
 
 private:
+    MidiOscMapOneController(MidiOscMapControllers& owner, std::size_t index, Looks& looks);
     void init(Numbox& box);
     void showPattern(qev::MidiOscMap::Entry const& entry, bool notify);
     // Changes a copy of the row's entry and stores it (with the current MIDI value when one is

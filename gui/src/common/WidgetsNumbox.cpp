@@ -93,8 +93,13 @@ Numbox::Numbox() : Numbox(ConfiguredLater())
     EndConfiguration();
 }
 
+Numbox::Numbox(ConfiguredLater tag) : Numbox(tag, nullptr) {}
+
 // Built without a text box, which is then built once, with this box's look-and-feel and colours.
-Numbox::Numbox(ConfiguredLater) : Slider(juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox)
+Numbox::Numbox(ConfiguredLater, LookAndFeel* shared)
+    : Slider(juce::Slider::RotaryHorizontalVerticalDrag, juce::Slider::NoTextBox),
+      ownLookAndFeel(shared == nullptr ? std::make_unique<LookAndFeel>() : nullptr),
+      lookAndFeel(shared == nullptr ? *ownLookAndFeel : *shared)
 {
     getValueObject().referTo(juce::Value(new ValueToldAtOnce(getValue())));
     setTextBoxStyle(juce::Slider::TextBoxBelow, false, 50, 14);

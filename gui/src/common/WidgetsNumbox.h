@@ -2,6 +2,8 @@
 
 #include "common/WidgetsSlider.h"
 
+#include <memory>
+
 namespace widgets
 {
 
@@ -41,6 +43,9 @@ public:
     // EndConfiguration(), which builds it once: a box configured in many steps then builds its
     // text box once instead of at every step.
     explicit Numbox(ConfiguredLater);
+    // Null for a look of its own; else a look shared with other boxes (a table's rows share
+    // theirs), so that a font set on one box is set on all.
+    Numbox(ConfiguredLater, LookAndFeel* shared);
     ~Numbox() override;
 
     void EndConfiguration();
@@ -70,7 +75,8 @@ public:
     void lookAndFeelChanged() override;
 
 private:
-    LookAndFeel lookAndFeel;
+    std::unique_ptr<LookAndFeel> ownLookAndFeel;
+    LookAndFeel& lookAndFeel;
     // Text box rebuilds wait while the box is being configured or destroyed.
     bool rebuildsHeld = true;
     bool rebuildPending = false;

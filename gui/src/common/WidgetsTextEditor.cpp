@@ -54,7 +54,12 @@ void TextEditor::LookAndFeel::drawTextEditorOutline(juce::Graphics& g, int width
     g.drawRoundedRectangle(getOutlineArea(width, height), cornerSize, getOutlineThickness(editor));
 }
 
-TextEditor::TextEditor(const qev::String& hint) : juce::TextEditor(juce::String(), 0)
+TextEditor::TextEditor(const qev::String& hint) : TextEditor(hint, nullptr) {}
+
+TextEditor::TextEditor(const qev::String& hint, LookAndFeel* shared)
+    : juce::TextEditor(juce::String(), 0),
+      ownLookAndFeel(shared == nullptr ? std::make_unique<LookAndFeel>() : nullptr),
+      lookAndFeel(shared == nullptr ? *ownLookAndFeel : *shared)
 {
     setText(juce::String(), false);
     setFont(qgui::GetFont("Arial", "plain", 12.0f));
@@ -63,6 +68,7 @@ TextEditor::TextEditor(const qev::String& hint) : juce::TextEditor(juce::String(
     setReturnKeyStartsNewLine(false);
     setScrollbarsShown(false);
     setPopupMenuEnabled(false);
+    setCaretVisible(false);
     setLookAndFeel(&lookAndFeel);
 }
 
@@ -70,6 +76,18 @@ TextEditor::~TextEditor()
 {
     // The framework keeps a reference to the look-and-feel; it must let go before the member dies.
     setLookAndFeel(nullptr);
+}
+
+void TextEditor::focusGained(FocusChangeType cause)
+{
+    setCaretVisible(true);
+    juce::TextEditor::focusGained(cause);
+}
+
+void TextEditor::focusLost(FocusChangeType cause)
+{
+    juce::TextEditor::focusLost(cause);
+    setCaretVisible(false);
 }
 
 void TextEditor::SetText(const qev::String& text, bool sendTextChangeMessage)

@@ -4,11 +4,17 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <memory>
+
 namespace widgets
 {
 
 // A text field without scroll bars or popup menu; Return goes to the listeners instead of starting
 // a new line. Transparent background, thin outline (rounded when a corner size is set).
+//
+// Only the editor with the keyboard focus has a caret. The framework gives every editor one whose
+// blink timer runs whether or not it shows, and keeps all timers in one sorted array: thousands
+// of rows of editors would keep the message thread busy for ever.
 class TextEditor : public juce::TextEditor
 {
 public:
@@ -39,6 +45,9 @@ public:
 
     // The argument is the hint shown while the editor is empty; the editor always starts empty.
     explicit TextEditor(const qev::String& hint);
+    // Null for a look of its own; else a look shared with other editors (a table's rows share
+    // theirs), so that a corner size set on one editor is set on all.
+    TextEditor(const qev::String& hint, LookAndFeel* shared);
     ~TextEditor() override;
 
     void SetText(const qev::String& text, bool sendTextChangeMessage);
@@ -47,8 +56,12 @@ public:
 
     LookAndFeel& GetLookAndFeel() noexcept { return lookAndFeel; }
 
+    void focusGained(FocusChangeType cause) override;
+    void focusLost(FocusChangeType cause) override;
+
 private:
-    LookAndFeel lookAndFeel;
+    std::unique_ptr<LookAndFeel> ownLookAndFeel;
+    LookAndFeel& lookAndFeel;
 
     JUCE_DECLARE_NON_COPYABLE(TextEditor)
 };
