@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-using guitest::pumpFor;
-
 namespace
 {
 
@@ -391,7 +389,7 @@ TEST_F(WindowOscCommands, OnDisplayAWildcardRunsEveryCommandWithoutArgumentsInOr
 
     EXPECT_TRUE(process(message("/window/centre")));
     EXPECT_TRUE(process(message("/window/minimise", true)));
-    pumpFor(std::chrono::milliseconds(50));
+    EXPECT_TRUE(guitest::pumpUntilIdle());
     EXPECT_TRUE(process(message("/window/minimise", false)));
     EXPECT_TRUE(process(message("/window/buttons/close", false)));
     EXPECT_TRUE(window.isOnDesktop());

@@ -68,33 +68,6 @@ void clickCloseButton(live::Display& display, live::Window w)
     display.Click(frame.x + frame.width - 10, frame.y + (client.y - frame.y) / 2);
 }
 
-// A window manager that comes after the editor's window still gets a window it can ask to close.
-TEST_F(CclinkLive, CloseButtonOfALateWindowManagerHidesTheEditorAndOpenBringsItBack)
-{
-    live::Host host(display);
-    host.Send("load " + example("two-mappings.xml"));
-    host.Send("open");
-    live::Window editor = host.WaitForWindow(editorTitle);
-    ASSERT_NE(editor, 0u);
-    ASSERT_TRUE(display.StartWindowManager());
-    ASSERT_TRUE(
-        host.RunUntil([&] { return display.FrameBounds(editor) != display.ClientBounds(editor); }, 10000))
-        << "openbox frames the window";
-    host.Run(500);
-
-    clickCloseButton(display, editor);
-    EXPECT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 5000)) << "closed";
-    ASSERT_TRUE(host.Run(300)) << "the host lives on: " << ::testing::PrintToString(host.TakeLines());
-
-    host.Send("open");
-    editor = host.WaitForWindow(editorTitle);
-    ASSERT_NE(editor, 0u);
-    // The table survived: an event still maps.
-    host.Send("127 0 1");
-    EXPECT_NE(host.WaitForLine("outlet 0: /foo 1.0"), "");
-    EXPECT_EQ(host.Quit(), 0);
-}
-
 // 2,048 rows: enough to make the GUI slow beside the window manager's framing.
 void loadLargeTable(live::Host& host)
 {
@@ -116,6 +89,31 @@ bool framedAt(live::Host& host, live::Display& display, live::Window w, live::Re
 {
     return host.RunUntil(
         [&] { return display.ClientBounds(w) == bounds && display.FrameBounds(w) != bounds; }, 20000);
+}
+
+// A window manager that comes after the editor's window still gets a window it can ask to close.
+TEST_F(CclinkLive, CloseButtonOfALateWindowManagerHidesTheEditorAndOpenBringsItBack)
+{
+    live::Host host(display);
+    host.Send("load " + example("two-mappings.xml"));
+    host.Send("open");
+    live::Window editor = host.WaitForWindow(editorTitle);
+    ASSERT_NE(editor, 0u);
+    live::Rect const placed = display.ClientBounds(editor);
+    ASSERT_TRUE(display.StartWindowManager());
+    EXPECT_TRUE(framedAt(host, display, editor, placed)) << "framed where it was";
+
+    clickCloseButton(display, editor);
+    EXPECT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 5000)) << "closed";
+    ASSERT_TRUE(host.Sync()) << "the host lives on: " << ::testing::PrintToString(host.TakeLines());
+
+    host.Send("open");
+    editor = host.WaitForWindow(editorTitle);
+    ASSERT_NE(editor, 0u);
+    // The table survived: an event still maps.
+    host.Send("127 0 1");
+    EXPECT_NE(host.WaitForLine("outlet 0: /foo 1.0"), "");
+    EXPECT_EQ(host.Quit(), 0);
 }
 
 // Closed every way after being left every way, then opened: the editor comes back where it was, not
