@@ -148,16 +148,16 @@ void DocumentWindow::KeepPlacement()
 
 void DocumentWindow::waitForFraming()
 {
-    if (placement && isVisible() && !placementCheck.isTimerRunning())
-    {
-        placementCheck.ticks = 0;
+    if (!placement || !isVisible())
+        return;
+    placementCheck.ticks = 0;
+    if (!placementCheck.isTimerRunning())
         placementCheck.startTimer(PlacementCheck::interval);
-    }
 }
 
 void DocumentWindow::PlacementCheck::timerCallback()
 {
-    // Without a window manager nothing ever frames the window.
+    // Without a window manager nothing ever frames the window, nor reports a move.
     if (!window.placement || !window.isVisible() || ++ticks > maximumTicks)
         stopTimer();
     else
@@ -179,9 +179,9 @@ bool DocumentWindow::framed() const
     auto* peer = getPeer();
     if (!isVisible() || peer == nullptr || !knownFrame() || !NativeWindow::IsFramed(*peer))
         return false;
-    // A move the framework has not read yet is on its way.
+    // A move or resize the framework has not read yet, or has asked for, is on its way.
     auto const shown = NativeWindow::ScreenBounds(*peer);
-    return shown && shown->getPosition() == peer->getBounds().getPosition();
+    return shown && *shown == peer->getBounds();
 }
 
 void DocumentWindow::SetHidesOnDeactivate(bool hides)
@@ -251,6 +251,14 @@ void DocumentWindow::moved()
 {
     juce::DocumentWindow::moved();
     followPlacement();
+    waitForFraming();
+}
+
+void DocumentWindow::resized()
+{
+    juce::DocumentWindow::resized();
+    followPlacement();
+    waitForFraming();
 }
 
 void DocumentWindow::followPlacement()

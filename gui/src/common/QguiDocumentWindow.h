@@ -87,6 +87,7 @@ public:
     void setVisible(bool shouldBeVisible) override;
     void visibilityChanged() override;
     void moved() override;
+    void resized() override;
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override;
     void getAllCommands(juce::Array<juce::CommandID>& commands) override;
@@ -104,9 +105,10 @@ private:
     // Shown, framed, and where the framework believes it is.
     bool framed() const;
     void holdWhereShown(juce::ComponentPeer& peer);
-    // After each move, and now and then while shown and waiting: once framed, the window takes
-    // its placement again.
+    // After each move or resize, and now and then while shown and waiting: once framed, the
+    // window takes its placement again.
     void followPlacement();
+    // Looks again now and then until the window is framed, or nothing has happened to it for a while.
     void waitForFraming();
 
     // A window manager that frames the window exactly where asked moves nothing, so no move tells
