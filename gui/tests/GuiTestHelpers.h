@@ -35,12 +35,6 @@ inline void pumpFor(std::chrono::milliseconds duration)
     pumpUntil([] { return false; }, duration);
 }
 
-// Runs the GUI until nothing is pending.
-inline bool pumpUntilIdle()
-{
-    return pumpUntil([] { return qgui::Runtime::Pump() == 0; });
-}
-
 // The label a slider shows its value in, or null.
 inline juce::Label* textBoxOf(juce::Slider& slider)
 {

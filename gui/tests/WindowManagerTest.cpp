@@ -347,7 +347,7 @@ TEST(WindowManagerOnDisplay, KeyMappingOpenOrCloseTogglesAndOpensAHiddenWindowOn
     ASSERT_TRUE(keys.isOnDesktop());
     ASSERT_TRUE(process(window, message("/keymapping/openorclose")));
     EXPECT_TRUE(keys.isVisible());
-    EXPECT_TRUE(guitest::pumpUntilIdle());
+    qgui::Runtime::Pump();
 
     // Visibility changes of the window itself are told once each.
     StateListener listener;

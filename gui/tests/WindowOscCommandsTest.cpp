@@ -389,7 +389,7 @@ TEST_F(WindowOscCommands, OnDisplayAWildcardRunsEveryCommandWithoutArgumentsInOr
 
     EXPECT_TRUE(process(message("/window/centre")));
     EXPECT_TRUE(process(message("/window/minimise", true)));
-    EXPECT_TRUE(guitest::pumpUntilIdle());
+    qgui::Runtime::Pump();
     EXPECT_TRUE(process(message("/window/minimise", false)));
     EXPECT_TRUE(process(message("/window/buttons/close", false)));
     EXPECT_TRUE(window.isOnDesktop());
