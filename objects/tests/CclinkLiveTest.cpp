@@ -104,7 +104,7 @@ TEST_F(CclinkLive, CloseButtonOfALateWindowManagerHidesTheEditorAndOpenBringsItB
     EXPECT_TRUE(framedAt(host, display, editor, placed)) << "framed where it was";
 
     clickCloseButton(display, editor);
-    EXPECT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 5000)) << "closed";
+    EXPECT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 20000)) << "closed";
     ASSERT_TRUE(host.Sync()) << "the host lives on: " << ::testing::PrintToString(host.TakeLines());
 
     host.Send("open");
@@ -171,7 +171,7 @@ TEST_F(CclinkLive, EditorReopensWhereItWasAfterEveryWayOfClosing)
         way.leave();
         ASSERT_TRUE(framedAt(host, display, editor, placed)) << live::ToString(display.ClientBounds(editor));
         way.close();
-        ASSERT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 10000));
+        ASSERT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 20000));
         host.Send("open");
         editor = host.WaitForWindow(editorTitle);
         ASSERT_NE(editor, 0u);
@@ -228,7 +228,7 @@ TEST_F(CclinkLive, MaximizeKeepsTheFrameOnTheScreen)
             display.Key("ctrl+w");
         else
             clickCloseButton(display, editor);
-        ASSERT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 10000));
+        ASSERT_TRUE(host.RunUntil([&] { return !display.IsMapped(editor); }, 20000));
         host.Send("open");
         editor = host.WaitForWindow(editorTitle);
         ASSERT_NE(editor, 0u);
