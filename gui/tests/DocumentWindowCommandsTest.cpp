@@ -7,7 +7,6 @@
 
 #include <chrono>
 
-using guitest::pumpFor;
 using guitest::pumpUntil;
 
 namespace
@@ -184,7 +183,7 @@ TEST(DocumentWindowCommandsOnDisplay, FullScreenTogglesMaximizeFillsTheDisplayAn
         GTEST_SKIP() << "no display: run under xvfb-run -a";
     qgui::DocumentWindow window(content());
     ASSERT_TRUE(window.SetCenterAndToFront());
-    pumpFor(std::chrono::milliseconds(50));
+    qgui::Runtime::Pump();
     auto const normal = window.getBounds();
     auto const* display =
         juce::Desktop::getInstance().getDisplays().getDisplayForPoint(window.getScreenPosition());
@@ -216,7 +215,7 @@ TEST(DocumentWindowCommandsOnDisplay, MappedKeysInvokeTheCommandsOfTheWindow)
     DefaultShortcuts defaults;
     auto window = std::make_unique<qgui::DocumentWindow>(content());
     ASSERT_TRUE(window->SetVisibleAndToFront());
-    pumpFor(std::chrono::milliseconds(50));
+    qgui::Runtime::Pump();
     auto* peer = window->getPeer();
     ASSERT_NE(nullptr, peer);
     auto const shift = juce::ModifierKeys::shiftModifier;
@@ -234,7 +233,7 @@ TEST(DocumentWindowCommandsOnDisplay, MappedKeysInvokeTheCommandsOfTheWindow)
     // Without a close button the close command and its keys still work.
     window->SetHasCloseButton(false);
     ASSERT_TRUE(window->SetVisibleAndToFront());
-    pumpFor(std::chrono::milliseconds(50));
+    qgui::Runtime::Pump();
     peer = window->getPeer();
     ASSERT_NE(nullptr, peer);
     EXPECT_EQ(0, peer->getStyleFlags() & juce::ComponentPeer::windowHasCloseButton);

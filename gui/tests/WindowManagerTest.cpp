@@ -7,13 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
-
-using guitest::pumpFor;
 
 namespace
 {
@@ -347,7 +347,7 @@ TEST(WindowManagerOnDisplay, KeyMappingOpenOrCloseTogglesAndOpensAHiddenWindowOn
     ASSERT_TRUE(keys.isOnDesktop());
     ASSERT_TRUE(process(window, message("/keymapping/openorclose")));
     EXPECT_TRUE(keys.isVisible());
-    pumpFor(std::chrono::milliseconds(50));
+    qgui::Runtime::Pump();
 
     // Visibility changes of the window itself are told once each.
     StateListener listener;
@@ -395,13 +395,20 @@ TEST(WindowManagerOnDisplay, CompanionWindowsShowTheirPanelsAndLeaveScreenshots)
         return true;
     };
     ASSERT_TRUE(guitest::pumpUntil(badgeGone, std::chrono::milliseconds(8000)));
-    guitest::pumpFor(std::chrono::milliseconds(400)); // a refresh of the information panels
+    auto const snapshot = [](Shot const& shot)
+    { return shot.window.createComponentSnapshot(shot.window.getLocalBounds()); };
+    // The information panels fill themselves at their next refresh.
+    auto const drawn = [&](Shot const& shot)
+    {
+        auto const image = snapshot(shot);
+        return shot.window.isShowing() && guitest::countInk(image, image.getBounds()) > 100;
+    };
+    EXPECT_TRUE(guitest::pumpUntil([&] { return std::all_of(std::begin(shots), std::end(shots), drawn); },
+                                   std::chrono::seconds(10)));
     for (auto const& shot : shots)
     {
-        EXPECT_TRUE(shot.window.isShowing()) << shot.name;
-        auto const image = shot.window.createComponentSnapshot(shot.window.getLocalBounds());
-        EXPECT_GT(guitest::countInk(image, image.getBounds()), 100) << shot.name;
-        guitest::saveScreenshot(image, shot.name);
+        EXPECT_TRUE(drawn(shot)) << shot.name;
+        guitest::saveScreenshot(snapshot(shot), shot.name);
     }
     // The help lists more lines than fit, all narrower than the list: no horizontal bar.
     auto& help = companions.GetHelpWindow().GetPanel()->GetList().GetInnerList();

@@ -13,7 +13,6 @@
 #include <vector>
 
 using guitest::onAnotherThread;
-using guitest::pumpFor;
 using guitest::pumpUntil;
 
 namespace
@@ -186,8 +185,7 @@ TEST(DocumentWindowOnDisplay, OpensClosesAndOpensAgain)
     EXPECT_FALSE(window.isVisible());
 
     ASSERT_TRUE(window.SetVisibleAndToFront());
-    pumpFor(std::chrono::milliseconds(100));
-    EXPECT_TRUE(window.isShowing());
+    EXPECT_TRUE(pumpUntil([&] { return window.isShowing(); }));
     EXPECT_TRUE(window.IsOpen());
     EXPECT_TRUE(panel->isShowing());
     ASSERT_NE(nullptr, window.getPeer());
@@ -206,7 +204,7 @@ TEST(DocumentWindowOnDisplay, OpensClosesAndOpensAgain)
 
     // Hiding alone keeps it on the desktop, as the host's "wclose" does.
     window.setVisible(false);
-    pumpFor(std::chrono::milliseconds(50));
+    qgui::Runtime::Pump();
     EXPECT_TRUE(window.isOnDesktop());
     EXPECT_FALSE(window.IsOpen());
 }

@@ -53,7 +53,6 @@ struct Image
 {
     int width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
     bool operator==(Image const& o) const { return width == o.width && pixels == o.pixels; }
 };
 
@@ -129,7 +128,6 @@ public:
     void Key(std::string const& keys); // xdotool's names: "Return", "ctrl+w", "shift+f"
 
     Image Grab(Rect const& area) const;
-    static bool SavePng(Image const& image, std::string const& path);
 
 private:
     void xdotool(std::vector<std::string> arguments);
@@ -151,7 +149,6 @@ public:
     explicit Host(Display& display);
     ~Host();
 
-    std::string const& Folder() const { return folder; }
     std::string Path(std::string const& name) const { return folder + "/" + name; }
 
     // One protocol line; the program runs it (and one turn of the GUI) in its own time.
@@ -170,7 +167,6 @@ public:
     // "export" to a new file in the scratch folder: its text once the program says it wrote it,
     // else "". What the table holds, as the user would find it.
     std::string Export(int timeoutMs = 10000);
-    bool Alive();
     // Closes the input: the program frees its objects and ends. Its exit status.
     int Quit();
 

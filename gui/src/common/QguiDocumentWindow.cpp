@@ -1,6 +1,7 @@
 #include "QguiDocumentWindow.h"
 
 #include "QguiFunctions.h"
+#include "QguiNativeWindow.h"
 #include "QguiRuntime.h"
 #include "QguiStrings.h"
 
@@ -16,6 +17,15 @@ namespace
 void applyHidesOnDeactivate(juce::ComponentPeer* peer, bool hides)
 {
     juce::ignoreUnused(peer, hides);
+}
+
+// Framing moves a window by less than its frame and keeps its size.
+bool shiftedByFraming(juce::Rectangle<int> const& bounds, juce::Rectangle<int> const& wanted,
+                      juce::BorderSize<int> const& frame)
+{
+    auto const shift = bounds.getPosition() - wanted.getPosition();
+    return bounds.withZeroOrigin() == wanted.withZeroOrigin() &&
+           std::abs(shift.x) <= frame.getLeftAndRight() && std::abs(shift.y) <= frame.getTopAndBottom();
 }
 
 } // namespace
@@ -77,7 +87,7 @@ bool DocumentWindow::SetVisibleAndToFront()
 {
     if (!Runtime::HasDisplay())
         return false;
-    if (!placement && (!isVisible() || !knownFrame()))
+    if (!placement && !framed())
         placement = getBounds();
     if (!isOnDesktop())
         addToDesktop();
@@ -127,11 +137,31 @@ bool DocumentWindow::Maximize()
 
 void DocumentWindow::KeepPlacement()
 {
-    if (isVisible() && knownFrame())
+    // Until the window manager has put the window there, the bounds are only asked for.
+    if (framed())
         placement.reset();
     else
         placement = getBounds();
     placementMaximized = false;
+    waitForFraming();
+}
+
+void DocumentWindow::waitForFraming()
+{
+    if (!placement || !isVisible())
+        return;
+    placementCheck.ticks = 0;
+    if (!placementCheck.isTimerRunning())
+        placementCheck.startTimer(PlacementCheck::interval);
+}
+
+void DocumentWindow::PlacementCheck::timerCallback()
+{
+    // Without a window manager nothing ever frames the window, nor reports a move.
+    if (!window.placement || !window.isVisible() || ++ticks > maximumTicks)
+        stopTimer();
+    else
+        window.followPlacement();
 }
 
 std::optional<juce::BorderSize<int>> DocumentWindow::knownFrame() const
@@ -142,6 +172,16 @@ std::optional<juce::BorderSize<int>> DocumentWindow::knownFrame() const
             if (frame->getTopAndBottom() != 0 || frame->getLeftAndRight() != 0)
                 return *frame;
     return std::nullopt;
+}
+
+bool DocumentWindow::framed() const
+{
+    auto* peer = getPeer();
+    if (!isVisible() || peer == nullptr || !knownFrame() || !NativeWindow::IsFramed(*peer))
+        return false;
+    // A move or resize the framework has not read yet, or has asked for, is on its way.
+    auto const shown = NativeWindow::ScreenBounds(*peer);
+    return shown && *shown == peer->getBounds();
 }
 
 void DocumentWindow::SetHidesOnDeactivate(bool hides)
@@ -168,19 +208,57 @@ void DocumentWindow::closeButtonPressed()
     Close();
 }
 
+void DocumentWindow::setVisible(bool shouldBeVisible)
+{
+    auto* peer = getPeer();
+    if (peer != nullptr && shouldBeVisible != isVisible())
+    {
+        if (shouldBeVisible)
+            NativeWindow::RequestCurrentPosition(*peer);
+        else
+            holdWhereShown(*peer);
+    }
+    juce::DocumentWindow::setVisible(shouldBeVisible);
+    waitForFraming();
+}
+
+void DocumentWindow::holdWhereShown(juce::ComponentPeer& peer)
+{
+    // Before the window manager moves the hidden window to where its frame was. The screen has a
+    // move by the user that the framework may not have read yet; held bounds still wait for the
+    // framing, unless the user has since moved the window further than framing does.
+    auto shown = NativeWindow::ScreenBounds(peer);
+    // The native window's bounds are the window's own, scaled by the desktop's factor.
+    if (float const scale = getDesktopScaleFactor(); shown && scale != 1.0f)
+        shown = (shown->toFloat() / scale).toNearestInt();
+    auto const frame = knownFrame();
+    if (!placement)
+        placement = shown.value_or(getBounds());
+    else if (shown && frame && NativeWindow::IsFramed(peer) && !shiftedByFraming(*shown, *placement, *frame))
+        placement = *shown;
+    else
+        return;
+    placementMaximized = false;
+}
+
 void DocumentWindow::visibilityChanged()
 {
     juce::DocumentWindow::visibilityChanged();
     open.store(isVisible());
-    // Before the window manager moves the hidden window to where its frame was.
-    if (!isVisible() && !placement)
-        placement = getBounds();
 }
 
 void DocumentWindow::moved()
 {
     juce::DocumentWindow::moved();
     followPlacement();
+    waitForFraming();
+}
+
+void DocumentWindow::resized()
+{
+    juce::DocumentWindow::resized();
+    followPlacement();
+    waitForFraming();
 }
 
 void DocumentWindow::followPlacement()
@@ -194,9 +272,7 @@ void DocumentWindow::followPlacement()
         placementMaximized = false;
         return;
     }
-    // Not yet framed, or not yet moved by the framing.
-    auto const frame = isVisible() ? knownFrame() : std::nullopt;
-    if (!frame || getBounds() == *placement)
+    if (!framed())
         return;
     auto const wanted = *placement;
     bool const maximized = placementMaximized;
@@ -207,12 +283,12 @@ void DocumentWindow::followPlacement()
         Maximize();
         return;
     }
-    // Framing shifts a window by less than its frame; a longer move is the window manager's or
-    // the user's choice, and stays.
-    auto const shift = getPosition() - wanted.getPosition();
-    if (getBounds().withZeroOrigin() == wanted.withZeroOrigin() &&
-        std::abs(shift.x) <= frame->getLeftAndRight() && std::abs(shift.y) <= frame->getTopAndBottom())
+    // A longer move is the window manager's or the user's choice, and stays.
+    if (getBounds() != wanted && shiftedByFraming(getBounds(), wanted, *knownFrame()))
+    {
         setBounds(wanted);
+        KeepPlacement();
+    }
 }
 
 juce::ApplicationCommandTarget* DocumentWindow::getNextCommandTarget()
@@ -279,8 +355,11 @@ bool DocumentWindow::perform(juce::ApplicationCommandTarget::InvocationInfo cons
 
 void DocumentWindow::leaveFullScreen()
 {
-    if (isKioskMode())
-        juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
+    if (!isKioskMode())
+        return;
+    // The framework gives the window back its bounds from before.
+    juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
+    KeepPlacement();
 }
 
 juce::Displays::Display const* DocumentWindow::findDisplay() const

@@ -53,8 +53,9 @@ public:
 
     // A window manager frames a window each time it is shown, and moves it meanwhile: it puts the
     // frame where the window was asked to be, and a hidden window where its frame was. So the
-    // window holds on to the bounds it was given, or had when it was hidden, until it is shown
-    // and framed, and then takes them again. GetPlacement(): those bounds, else the current ones.
+    // window holds on to the bounds it was given, or had when it was hidden, until it is shown,
+    // framed and known to be where the window manager put it, and then takes them again.
+    // GetPlacement(): those bounds, else the current ones.
     juce::Rectangle<int> GetPlacement() const { return placement.value_or(getBounds()); }
     // To be called after the program has set the window's bounds.
     void KeepPlacement();
@@ -81,8 +82,12 @@ public:
     int getDesktopWindowStyleFlags() const override;
     // Close().
     void closeButtonPressed() override;
+    // Hiding holds the bounds the window has on the screen; showing asks the window manager to
+    // keep the window where it is.
+    void setVisible(bool shouldBeVisible) override;
     void visibilityChanged() override;
     void moved() override;
+    void resized() override;
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override;
     void getAllCommands(juce::Array<juce::CommandID>& commands) override;
@@ -97,8 +102,29 @@ private:
     juce::Displays::Display const* findDisplay() const;
     // The window manager's frame around the window, once it is known.
     std::optional<juce::BorderSize<int>> knownFrame() const;
-    // After each move: once shown and framed, the window takes its placement again.
+    // Shown, framed, and where the framework believes it is.
+    bool framed() const;
+    void holdWhereShown(juce::ComponentPeer& peer);
+    // After each move or resize, and now and then while shown and waiting: once framed, the
+    // window takes its placement again.
     void followPlacement();
+    // Looks again now and then until the window is framed, or nothing has happened to it for a while.
+    void waitForFraming();
+
+    // A window manager that frames the window exactly where asked moves nothing, so no move tells
+    // that the framing is done.
+    class PlacementCheck : public juce::Timer
+    {
+    public:
+        static constexpr int interval = 25;
+        static constexpr int maximumTicks = 200;
+
+        explicit PlacementCheck(DocumentWindow& owner) : window(owner) {}
+        void timerCallback() override;
+
+        DocumentWindow& window;
+        int ticks = 0;
+    };
 
     // Made on the message thread at construction, so that other threads only ever copy it.
     juce::Component::SafePointer<DocumentWindow> self;
@@ -110,6 +136,7 @@ private:
     // See GetPlacement(); maximized: the window is to fill its display once framed.
     std::optional<juce::Rectangle<int>> placement;
     bool placementMaximized = false;
+    PlacementCheck placementCheck{*this};
 
     JUCE_DECLARE_NON_COPYABLE(DocumentWindow)
 };

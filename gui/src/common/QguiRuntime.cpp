@@ -1,6 +1,7 @@
 #include "QguiRuntime.h"
 
 #include "QguiFunctions.h"
+#include "QguiNativeWindow.h"
 #include "QguiPointerQueries.h"
 #include "QguiXErrorIgnorer.h"
 #include "common/QevConsoleLog.h"
@@ -71,6 +72,8 @@ int Runtime::Pump(int maxRounds) noexcept
     {
         while (dispatched < maxRounds && juce::dispatchNextMessageOnSystemQueue(true))
             ++dispatched;
+        // Window events read meanwhile by a round trip run at the next pump, not at the next input.
+        NativeWindow::DeliverQueuedEvents();
     }
     catch (std::exception const& e)
     {
