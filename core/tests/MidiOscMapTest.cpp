@@ -388,11 +388,17 @@ TEST_F(MidiOscMapTest, EditEntryReprocessesOnlyWhenSomethingChanged)
     EXPECT_EQ(map.GetEntry(0).currentMidi, 72.0f);
     EXPECT_EQ(bytes(map.GetLastMessage()), " B0 07 48");
 
-    // A channel outside 1..16 sends on 16 and does not match itself.
+    // No MIDI message carries these: masked or clamped, theirs would process /b or /c instead.
+    map.AddEntry(1, 0, OscAddress("/b"), 0, 1, 1);
+    map.AddEntry(16, 7, OscAddress("/c"), 0, 1, 1);
     recorder.events.clear();
-    map.EditEntry(0, 20, 7, OscAddress("/a"), 0, 10, 0);
+    for (auto const& [channel, controller] : {std::pair(1, 128), {1, -128}, {0, 0}, {20, 7}, {17, 135}})
+    {
+        map.EditEntry(0, channel, controller, OscAddress("/a"), 0, 10, 0);
+        EXPECT_TRUE(map.GetEntry(0).channel == channel && map.GetEntry(0).controller == controller);
+    }
     EXPECT_TRUE(recorder.events.empty());
-    EXPECT_EQ(bytes(map.GetLastMessage()), " BF 07 48");
+    EXPECT_EQ(bytes(map.GetLastMessage()), " B0 07 48");
 }
 
 TEST_F(MidiOscMapTest, ForceUpdateSendsStoredValuesUnchanged)

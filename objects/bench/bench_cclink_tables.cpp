@@ -144,26 +144,9 @@ public:
         return "";
     }
 
-    // The newest mapped top-level window with the editor's title, or 0.
-    ::Window FindEditor() const
-    {
-        ::Window root = 0, parent = 0;
-        ::Window* children = nullptr;
-        unsigned int count = 0;
-        ::Window found = 0;
-        if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count) == 0)
-            return 0;
-        for (unsigned int i = 0; i < count; ++i)
-        {
-            XWindowAttributes attributes{};
-            if (XGetWindowAttributes(x, children[i], &attributes) != 0 &&
-                attributes.map_state == IsViewable && live::WindowName(x, children[i]) == title)
-                found = children[i];
-        }
-        if (children != nullptr)
-            XFree(children);
-        return found;
-    }
+    // The topmost mapped window with the editor's title, or 0; under a window manager, the client
+    // inside its frame.
+    ::Window FindEditor() const { return live::FindMappedWindow(x, title); }
 
     // "" when the whole window is on screen, else why it cannot be read.
     std::string CheckFits(::Window w) const
@@ -172,8 +155,11 @@ public:
         if (XGetWindowAttributes(x, w, &window) == 0 ||
             XGetWindowAttributes(x, DefaultRootWindow(x), &root) == 0)
             return "the window has gone";
-        if (window.x < 0 || window.y < 0 || window.x + window.width > root.width ||
-            window.y + window.height > root.height)
+        // A framed window's position is within its frame.
+        int left = 0, top = 0;
+        ::Window child = 0;
+        XTranslateCoordinates(x, w, DefaultRootWindow(x), 0, 0, &left, &top, &child);
+        if (left < 0 || top < 0 || left + window.width > root.width || top + window.height > root.height)
             return "the window does not fit on the display";
         if (window.height < headerHeight + viewHeight)
             return "the window is smaller than the editor";

@@ -335,35 +335,7 @@ bool Display::StartWindowManager()
 
 Window Display::FindWindow(std::string const& title) const
 {
-    if (!Ok())
-        return 0;
-    // Breadth first from the root: a window manager puts clients one level down, in its frames.
-    std::vector<::Window> level{x->Root()};
-    for (int depth = 0; depth < 4 && !level.empty(); ++depth)
-    {
-        std::vector<::Window> next;
-        for (::Window w : level)
-        {
-            ::Window root = 0, parent = 0, *children = nullptr;
-            unsigned int count = 0;
-            if (XQueryTree(x->x, w, &root, &parent, &children, &count) == 0)
-                continue;
-            for (unsigned int i = 0; i < count; ++i)
-            {
-                if (WindowName(x->x, children[i]) == title && IsMapped(children[i]))
-                {
-                    ::Window const result = children[i];
-                    XFree(children);
-                    return result;
-                }
-                next.push_back(children[i]);
-            }
-            if (children != nullptr)
-                XFree(children);
-        }
-        level = std::move(next);
-    }
-    return 0;
+    return Ok() ? FindMappedWindow(x->x, title) : 0;
 }
 
 bool Display::IsMapped(Window w) const

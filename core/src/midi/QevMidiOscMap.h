@@ -85,7 +85,9 @@ public:
 
     // When any value differs from entry index, stores them (the exponent as given) and processes
     // the entry's controller message as if it had arrived from outside, so that every entry on
-    // that controller re-sends its OSC value. Identical values change and send nothing.
+    // that controller re-sends its OSC value. Identical values change and send nothing. An entry
+    // no MIDI message can carry (channel outside 1..16, controller outside 0..127) is stored and
+    // processes nothing.
     void EditEntry(std::size_t index, int channel, int controller, OscAddress const& address, float minimum,
                    float maximum, float exponent);
     // The same, the current MIDI value also compared (truncated) and stored.
