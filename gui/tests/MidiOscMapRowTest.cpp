@@ -282,8 +282,8 @@ TEST_F(MidiOscMapRowTest, DragsMoveAtAnAimableRateFromWhereTheyStartAndASlipIsAC
     };
     Case const cases[] = {
         {&Row::GetMaximumBox, 0, 1, maximumOf, 1.0},
-        {&Row::GetMinimumBox, 3, 0, minimumOf, 0.25},
         {&Row::GetMinimumBox, 0, 10, minimumOf, 10.25},
+        {&Row::GetMinimumBox, 3, 0, minimumOf, 0.25},
         {&Row::GetMinimumBox, 4, -10, minimumOf, -5.75},
         {&Row::GetExponentBox, 0, 10, exponentOf, static_cast<double>(1.1f)},
         {&Row::GetControllerBox, 0, 8, controllerOf, 12.0},
