@@ -427,6 +427,18 @@ void expectValidRecord(fs::path const& record, std::string const& encodedPath)
     EXPECT_EQ(match[1].str(), encodedPath);
 }
 
+// A save whose new file is gone by the time of the rename.
+void replaceWithAFailingRename(fs::path const& target)
+{
+    qev::TemporaryFile const temporary(File(target.c_str()), 0);
+    ASSERT_TRUE(temporary.Write("new", 3));
+    static File const* renamed;
+    renamed = &temporary.GetFile();
+    qev::TemporaryFile::betweenTrashAndRename = [] { renamed->DeleteFile(); };
+    EXPECT_FALSE(temporary.ReplaceTarget(Overwrite::Replace));
+    qev::TemporaryFile::betweenTrashAndRename = nullptr;
+}
+
 TEST_F(FileTest, TrashKeepsEveryItemWithItsRecord)
 {
     fs::path const original = work / "my take%.txt";
@@ -473,6 +485,9 @@ TEST_F(FileTest, TrashFallbackNeverReplacesAnEarlierItem)
     writeBytes(work / "n.txt", "three");
     EXPECT_TRUE(qev::BinaryFile::WriteData("new", 3, File((work / "n.txt").c_str()), Overwrite::Replace));
     EXPECT_EQ(readBytes(home / ".Trash" / "n3.txt"), "three");
+    // A rename that fails takes the old file out of the fallback again.
+    replaceWithAFailingRename(work / "n.txt");
+    EXPECT_EQ(namesIn(home / ".Trash"), (std::set<std::string>{"n.txt", "n2.txt", "n3.txt"}));
 
     // No trash at all: the save refuses rather than delete the old file.
     homeVariable.Set(nullptr);
@@ -522,13 +537,7 @@ TEST_F(FileTest, ReplacingNeverLeavesThePathEmpty)
     expectValidRecord(trash() / "info" / "t.osc.trashinfo", target.string());
 
     // A rename that fails leaves no trash entry claiming the file still in place.
-    qev::TemporaryFile const temporary(File(target.c_str()), 0);
-    ASSERT_TRUE(temporary.Write("new", 3));
-    static File const* renamed;
-    renamed = &temporary.GetFile();
-    qev::TemporaryFile::betweenTrashAndRename = [] { renamed->DeleteFile(); };
-    EXPECT_FALSE(temporary.ReplaceTarget(Overwrite::Replace));
-    qev::TemporaryFile::betweenTrashAndRename = nullptr;
+    replaceWithAFailingRename(target);
     EXPECT_EQ(readBytes(target), "old");
     EXPECT_EQ(namesIn(trash() / "files"), std::set<std::string>{"t.osc"});
     EXPECT_EQ(namesIn(trash() / "info"), std::set<std::string>{"t.osc.trashinfo"});
@@ -606,11 +615,13 @@ TEST_F(FileTest, MovesAcrossFileSystems)
     EXPECT_EQ(readBytes(work / "map.xml"), "new content");
     EXPECT_EQ(readBytes(*other / "big.xml"), big);
     EXPECT_EQ(namesIn(work), (std::set<std::string>{"map.xml", "v"}));
-    // A file replaced here leaves a copy in a trash that lies elsewhere.
+    // A file replaced here leaves a copy in a trash that lies elsewhere, taken out if the rename fails.
     dataVariable.Set((*other / "data").c_str());
     EXPECT_TRUE(qev::BinaryFile::WriteData("newer", 5, File((work / "map.xml").c_str()), Overwrite::Replace));
     EXPECT_EQ(readBytes(work / "map.xml"), "newer");
     EXPECT_EQ(readBytes(*other / "data" / "Trash" / "files" / "map.xml"), "new content");
+    replaceWithAFailingRename(work / "map.xml");
+    EXPECT_EQ(namesIn(*other / "data" / "Trash" / "files"), std::set<std::string>{"map.xml"});
 }
 
 } // namespace

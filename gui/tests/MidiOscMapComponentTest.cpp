@@ -506,13 +506,13 @@ TEST_F(MidiOscMapComponentTest, OnDisplayEveryChangeIsShownByTheNextPaintAndAHid
         {"OSC on the scheduler thread", [&] { onScheduler(osc(6, -7.5f)); }},
         {"OSC beyond the range", [&] { onMain(osc(6, 20.0f)); }},
         {"OSC changing only the current OSC value", [&] { onMain(osc(6, 30.0f)); }},
-        {"OSC to more addresses than are noted one by one",
+        {"OSC to more addresses than are noted one by one, the mapped ones last",
          [&]
          {
              onScheduler(
                  [&]
                  {
-                     for (int i = 0; i < 80; ++i)
+                     for (int i = 79; i >= 0; --i)
                          osc(i, static_cast<float>(i % 7))();
                  });
          }},

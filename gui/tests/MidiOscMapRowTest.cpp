@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -282,8 +283,8 @@ TEST_F(MidiOscMapRowTest, DragsMoveAtAnAimableRateFromWhereTheyStartAndASlipIsAC
     };
     Case const cases[] = {
         {&Row::GetMaximumBox, 0, 1, maximumOf, 1.0},
-        {&Row::GetMinimumBox, 3, 0, minimumOf, 0.25},
         {&Row::GetMinimumBox, 0, 10, minimumOf, 10.25},
+        {&Row::GetMinimumBox, 3, 0, minimumOf, 0.25},
         {&Row::GetMinimumBox, 4, -10, minimumOf, -5.75},
         {&Row::GetExponentBox, 0, 10, exponentOf, static_cast<double>(1.1f)},
         {&Row::GetControllerBox, 0, 8, controllerOf, 12.0},
@@ -462,6 +463,16 @@ TEST_F(MidiOscMapRowTest, ClickingTheLitToggleAgainEndsLearning)
     }
     process(qev::MidiMessage::ControllerEvent(5, 7, 64));
     EXPECT_EQ(1, entry(2).channel);
+
+    // A learn a host thread left before the toggle went off reaches no later switching on.
+    auto& toggle = row(2).GetLearnToggle();
+    click(toggle);
+    onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 20, 10)); });
+    toggle.setToggleState(false, juce::sendNotificationSync);
+    toggle.setToggleState(true, juce::sendNotificationSync);
+    list.update();
+    EXPECT_EQ(1, entry(2).channel);
+    EXPECT_TRUE(mapLearns());
 }
 
 TEST_F(MidiOscMapRowTest, AnEditWhileLearningStoresOnlyItsOwnField)
@@ -530,6 +541,28 @@ TEST_F(MidiOscMapRowTest, LearningEndsWithItsEntryDeletedOrTheTableReplaced)
             EXPECT_FALSE(row(i).GetLearnToggle().getToggleState()) << i;
         }
     }
+
+    // A host thread may replace the table while the rows are brought in line, after learning was read as on.
+    struct Midway : juce::ComponentListener
+    {
+        std::function<void()> act;
+        void componentChildrenChanged(juce::Component&) override { act(); }
+    } midway;
+    midway.act = [&]
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        replaced(list);
+    };
+    click(row(1).GetLearnToggle());
+    onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 20, 10)); });
+    {
+        std::lock_guard<std::recursive_mutex> guard(list.GetLock());
+        list.GetMap().AddNewEntry();
+    }
+    list.addComponentListener(&midway);
+    list.update();
+    list.removeComponentListener(&midway);
+    EXPECT_EQ(1, entry(1).channel);
 }
 
 TEST_F(MidiOscMapRowTest, DeletingKeepsTheLitToggleWithItsEntry)
