@@ -5,8 +5,6 @@
 #include "QguiRuntime.h"
 #include "QguiStrings.h"
 
-#include <cstdlib>
-
 namespace qgui
 {
 namespace
@@ -17,15 +15,6 @@ namespace
 void applyHidesOnDeactivate(juce::ComponentPeer* peer, bool hides)
 {
     juce::ignoreUnused(peer, hides);
-}
-
-// Framing moves a window by less than its frame and keeps its size.
-bool shiftedByFraming(juce::Rectangle<int> const& bounds, juce::Rectangle<int> const& wanted,
-                      juce::BorderSize<int> const& frame)
-{
-    auto const shift = bounds.getPosition() - wanted.getPosition();
-    return bounds.withZeroOrigin() == wanted.withZeroOrigin() &&
-           std::abs(shift.x) <= frame.getLeftAndRight() && std::abs(shift.y) <= frame.getTopAndBottom();
 }
 
 } // namespace
@@ -87,8 +76,6 @@ bool DocumentWindow::SetVisibleAndToFront()
 {
     if (!Runtime::HasDisplay())
         return false;
-    if (!placement && !framed())
-        placement = getBounds();
     if (!isOnDesktop())
         addToDesktop();
     setVisible(true);
@@ -110,8 +97,9 @@ bool DocumentWindow::SetCenterAndToFront()
         return false;
     if (auto const* display = findDisplay())
     {
-        setTopLeftPosition(CentredPosition(display->userArea, getWidth(), getHeight()));
-        KeepPlacement();
+        auto const placement = GetPlacement();
+        Place(placement.withPosition(
+            CentredPosition(display->userArea, placement.getWidth(), placement.getHeight())));
     }
     return SetVisibleAndToFront();
 }
@@ -128,60 +116,18 @@ bool DocumentWindow::Maximize()
     auto const* display = findDisplay();
     if (display == nullptr)
         return false;
-    auto const frame = knownFrame();
-    setBounds(frame ? frame->subtractedFrom(display->userArea) : display->userArea);
-    KeepPlacement();
-    placementMaximized = placement.has_value();
+    if (auto* peer = getPeer())
+        if (auto const shown = NativeWindow::FrameOf(*peer))
+            frame = shown;
+    Place(frame ? frame->subtractedFrom(display->userArea) : display->userArea);
     return true;
 }
 
-void DocumentWindow::KeepPlacement()
+void DocumentWindow::Place(juce::Rectangle<int> const& bounds)
 {
-    // Until the window manager has put the window there, the bounds are only asked for.
-    if (framed())
-        placement.reset();
-    else
-        placement = getBounds();
-    placementMaximized = false;
-    waitForFraming();
-}
-
-void DocumentWindow::waitForFraming()
-{
-    if (!placement || !isVisible())
-        return;
-    placementCheck.ticks = 0;
-    if (!placementCheck.isTimerRunning())
-        placementCheck.startTimer(PlacementCheck::interval);
-}
-
-void DocumentWindow::PlacementCheck::timerCallback()
-{
-    // Without a window manager nothing ever frames the window, nor reports a move.
-    if (!window.placement || !window.isVisible() || ++ticks > maximumTicks)
-        stopTimer();
-    else
-        window.followPlacement();
-}
-
-std::optional<juce::BorderSize<int>> DocumentWindow::knownFrame() const
-{
-    // The framework reports a frame it has not learnt yet as none or as empty.
-    if (auto* peer = getPeer())
-        if (auto const frame = peer->getFrameSizeIfPresent())
-            if (frame->getTopAndBottom() != 0 || frame->getLeftAndRight() != 0)
-                return *frame;
-    return std::nullopt;
-}
-
-bool DocumentWindow::framed() const
-{
-    auto* peer = getPeer();
-    if (!isVisible() || peer == nullptr || !knownFrame() || !NativeWindow::IsFramed(*peer))
-        return false;
-    // A move or resize the framework has not read yet, or has asked for, is on its way.
-    auto const shown = NativeWindow::ScreenBounds(*peer);
-    return shown && *shown == peer->getBounds();
+    setBounds(bounds);
+    if (hiddenAt)
+        hiddenAt = bounds;
 }
 
 void DocumentWindow::SetHidesOnDeactivate(bool hides)
@@ -211,84 +157,29 @@ void DocumentWindow::closeButtonPressed()
 void DocumentWindow::setVisible(bool shouldBeVisible)
 {
     auto* peer = getPeer();
-    if (peer != nullptr && shouldBeVisible != isVisible())
+    if (peer != nullptr && shouldBeVisible && !isVisible())
     {
-        if (shouldBeVisible)
-            NativeWindow::RequestCurrentPosition(*peer);
-        else
-            holdWhereShown(*peer);
+        auto const placement = GetPlacement();
+        setBounds(placement);
+        // Also where the framework believes the window is already, and may not have read yet
+        // that the window manager moved it.
+        NativeWindow::PlaceBeforeShowing(*peer, placement);
+    }
+    else if (peer != nullptr && !shouldBeVisible && isVisible())
+    {
+        hiddenAt = getBounds();
+        if (auto const shown = NativeWindow::FrameOf(*peer))
+            frame = shown;
     }
     juce::DocumentWindow::setVisible(shouldBeVisible);
-    waitForFraming();
-}
-
-void DocumentWindow::holdWhereShown(juce::ComponentPeer& peer)
-{
-    // Before the window manager moves the hidden window to where its frame was. The screen has a
-    // move by the user that the framework may not have read yet; held bounds still wait for the
-    // framing, unless the user has since moved the window further than framing does.
-    auto shown = NativeWindow::ScreenBounds(peer);
-    // The native window's bounds are the window's own, scaled by the desktop's factor.
-    if (float const scale = getDesktopScaleFactor(); shown && scale != 1.0f)
-        shown = (shown->toFloat() / scale).toNearestInt();
-    auto const frame = knownFrame();
-    if (!placement)
-        placement = shown.value_or(getBounds());
-    else if (shown && frame && NativeWindow::IsFramed(peer) && !shiftedByFraming(*shown, *placement, *frame))
-        placement = *shown;
-    else
-        return;
-    placementMaximized = false;
+    if (isVisible())
+        hiddenAt.reset();
 }
 
 void DocumentWindow::visibilityChanged()
 {
     juce::DocumentWindow::visibilityChanged();
     open.store(isVisible());
-}
-
-void DocumentWindow::moved()
-{
-    juce::DocumentWindow::moved();
-    followPlacement();
-    waitForFraming();
-}
-
-void DocumentWindow::resized()
-{
-    juce::DocumentWindow::resized();
-    followPlacement();
-    waitForFraming();
-}
-
-void DocumentWindow::followPlacement()
-{
-    if (!placement)
-        return;
-    // Off the desktop only the program moves the window.
-    if (getPeer() == nullptr)
-    {
-        placement = getBounds();
-        placementMaximized = false;
-        return;
-    }
-    if (!framed())
-        return;
-    auto const wanted = *placement;
-    bool const maximized = placementMaximized;
-    placement.reset();
-    placementMaximized = false;
-    if (maximized)
-    {
-        Maximize();
-        return;
-    }
-    // A longer move is the window manager's or the user's choice, and stays.
-    if (getBounds() != wanted && shiftedByFraming(getBounds(), wanted, *knownFrame()))
-    {
-        setBounds(wanted);
-        KeepPlacement();
-    }
 }
 
 juce::ApplicationCommandTarget* DocumentWindow::getNextCommandTarget()
@@ -359,7 +250,6 @@ void DocumentWindow::leaveFullScreen()
         return;
     // The framework gives the window back its bounds from before.
     juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
-    KeepPlacement();
 }
 
 juce::Displays::Display const* DocumentWindow::findDisplay() const

@@ -51,14 +51,10 @@ public:
     // title bar stays on the screen. False without a display.
     bool Maximize();
 
-    // A window manager frames a window each time it is shown, and moves it meanwhile: it puts the
-    // frame where the window was asked to be, and a hidden window where its frame was. So the
-    // window holds on to the bounds it was given, or had when it was hidden, until it is shown,
-    // framed and known to be where the window manager put it, and then takes them again.
-    // GetPlacement(): those bounds, else the current ones.
-    juce::Rectangle<int> GetPlacement() const { return placement.value_or(getBounds()); }
-    // To be called after the program has set the window's bounds.
-    void KeepPlacement();
+    // Where the window is shown next: where it was when hidden, or was put since; else its bounds.
+    juce::Rectangle<int> GetPlacement() const { return hiddenAt.value_or(getBounds()); }
+    // Asks for the bounds; a hidden window is shown there.
+    void Place(juce::Rectangle<int> const& bounds);
 
     // The top-left corner that centres a window of the size in the area (halves truncated).
     static juce::Point<int> CentredPosition(juce::Rectangle<int> const& area, int width, int height) noexcept;
@@ -82,12 +78,10 @@ public:
     int getDesktopWindowStyleFlags() const override;
     // Close().
     void closeButtonPressed() override;
-    // Hiding holds the bounds the window has on the screen; showing asks the window manager to
-    // keep the window where it is.
+    // Hiding remembers where the window is, and showing asks for the window there: a window
+    // manager may move a hidden window, and places a window it frames by its own rules unless asked.
     void setVisible(bool shouldBeVisible) override;
     void visibilityChanged() override;
-    void moved() override;
-    void resized() override;
 
     juce::ApplicationCommandTarget* getNextCommandTarget() override;
     void getAllCommands(juce::Array<juce::CommandID>& commands) override;
@@ -100,31 +94,6 @@ private:
     // The desktop refuses a window that leaves it, or dies, while in full screen.
     void leaveFullScreen();
     juce::Displays::Display const* findDisplay() const;
-    // The window manager's frame around the window, once it is known.
-    std::optional<juce::BorderSize<int>> knownFrame() const;
-    // Shown, framed, and where the framework believes it is.
-    bool framed() const;
-    void holdWhereShown(juce::ComponentPeer& peer);
-    // After each move or resize, and now and then while shown and waiting: once framed, the
-    // window takes its placement again.
-    void followPlacement();
-    // Looks again now and then until the window is framed, or nothing has happened to it for a while.
-    void waitForFraming();
-
-    // A window manager that frames the window exactly where asked moves nothing, so no move tells
-    // that the framing is done.
-    class PlacementCheck : public juce::Timer
-    {
-    public:
-        static constexpr int interval = 25;
-        static constexpr int maximumTicks = 200;
-
-        explicit PlacementCheck(DocumentWindow& owner) : window(owner) {}
-        void timerCallback() override;
-
-        DocumentWindow& window;
-        int ticks = 0;
-    };
 
     // Made on the message thread at construction, so that other threads only ever copy it.
     juce::Component::SafePointer<DocumentWindow> self;
@@ -133,10 +102,9 @@ private:
     bool hasMinimiseButton = true;
     bool hasMaximiseButton = true;
     bool hasCloseButton = true;
-    // See GetPlacement(); maximized: the window is to fill its display once framed.
-    std::optional<juce::Rectangle<int>> placement;
-    bool placementMaximized = false;
-    PlacementCheck placementCheck{*this};
+    std::optional<juce::Rectangle<int>> hiddenAt;
+    // The window manager's frame as last seen: a window that is not framed yet will have it.
+    std::optional<juce::BorderSize<int>> frame;
 
     JUCE_DECLARE_NON_COPYABLE(DocumentWindow)
 };

@@ -16,6 +16,9 @@ namespace qgui::NativeWindow
 namespace
 {
 
+juce::X11Symbols::XSetWMNormalHints originalSetHints = nullptr;
+juce::X11Symbols::XMoveResizeWindow originalMoveResize = nullptr;
+
 ::Display* display()
 {
     auto* system = juce::XWindowSystem::getInstanceWithoutCreating();
@@ -27,77 +30,140 @@ namespace
     return reinterpret_cast<::Window>(peer.getNativeHandle());
 }
 
-// The window's bounds on the screen as the server has them, in logical pixels.
-std::optional<juce::Rectangle<int>> screenBounds(::Display* x, ::Window window)
+// The peer of a window that the window manager decorates, if the window is one.
+juce::ComponentPeer* titledPeerOf(::Window window)
+{
+    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
+        if (auto* peer = juce::ComponentPeer::getPeer(i); handleOf(*peer) == window)
+            return (peer->getStyleFlags() & juce::ComponentPeer::windowHasTitleBar) != 0 ? peer : nullptr;
+    return nullptr;
+}
+
+void setHints(::Display* x, ::Window window, XSizeHints* hints)
+{
+    if (titledPeerOf(window) != nullptr)
+    {
+        hints->flags |= PWinGravity;
+        hints->win_gravity = StaticGravity;
+    }
+    originalSetHints(x, window, hints);
+}
+
+void moveResize(::Display* x, ::Window window, int left, int top, unsigned width, unsigned height)
+{
+    // The framework took the frame it knows off the window's place; with static gravity the place
+    // is the window's own.
+    if (auto* peer = titledPeerOf(window))
+        if (auto const frame = peer->getFrameSizeIfPresent())
+        {
+            auto const native = frame->multipliedBy(peer->getPlatformScaleFactor());
+            left += native.getLeft();
+            top += native.getTop();
+        }
+    originalMoveResize(x, window, left, top, width, height);
+}
+
+// The frame a window manager gives without saying so (one that does not set _NET_FRAME_EXTENTS):
+// the window's distance to the edges of its top-level ancestor.
+std::optional<juce::BorderSize<int>> frameFromTree(::Display* x, ::Window window)
 {
     auto* symbols = juce::X11Symbols::getInstance();
-    ::Window root = 0, child = 0;
-    int left = 0, top = 0, screenX = 0, screenY = 0;
-    unsigned width = 0, height = 0, border = 0, depth = 0;
-    if (symbols->xGetGeometry(x, window, &root, &left, &top, &width, &height, &border, &depth) == 0 ||
+    ::Window root = 0, parent = 0, top = window, *children = nullptr;
+    unsigned count = 0;
+    for (;;)
+    {
+        if (symbols->xQueryTree(x, top, &root, &parent, &children, &count) == 0)
+            return std::nullopt;
+        if (children != nullptr)
+            symbols->xFree(children);
+        if (parent == root || parent == 0)
+            break;
+        top = parent;
+    }
+    if (top == window)
+        return std::nullopt;
+    int frameX = 0, frameY = 0, left = 0, upper = 0, screenX = 0, screenY = 0;
+    unsigned frameWidth = 0, frameHeight = 0, width = 0, height = 0, border = 0, depth = 0;
+    ::Window child = 0;
+    if (symbols->xGetGeometry(x, top, &root, &frameX, &frameY, &frameWidth, &frameHeight, &border, &depth) == 0 ||
+        symbols->xGetGeometry(x, window, &root, &left, &upper, &width, &height, &border, &depth) == 0 ||
         symbols->xTranslateCoordinates(x, window, root, 0, 0, &screenX, &screenY, &child) == 0)
         return std::nullopt;
-    juce::Rectangle<int> const physical(screenX, screenY, static_cast<int>(width), static_cast<int>(height));
-    return juce::Desktop::getInstance().getDisplays().physicalToLogical(physical);
+    int const right = frameX + static_cast<int>(frameWidth) - screenX - static_cast<int>(width);
+    int const bottom = frameY + static_cast<int>(frameHeight) - screenY - static_cast<int>(height);
+    return juce::BorderSize<int>(screenY - frameY, screenX - frameX, bottom, right);
 }
 
 } // namespace
 
-bool IsFramed(juce::ComponentPeer& peer)
+void Install() noexcept
+{
+    auto* const symbols = juce::X11Symbols::getInstanceWithoutCreating();
+    if (symbols == nullptr || originalSetHints != nullptr)
+        return;
+    originalSetHints = symbols->xSetWMNormalHints;
+    originalMoveResize = symbols->xMoveResizeWindow;
+    symbols->xSetWMNormalHints = setHints;
+    symbols->xMoveResizeWindow = moveResize;
+}
+
+void Remove() noexcept
+{
+    if (originalSetHints == nullptr)
+        return;
+    if (auto* const symbols = juce::X11Symbols::getInstanceWithoutCreating())
+    {
+        symbols->xSetWMNormalHints = originalSetHints;
+        symbols->xMoveResizeWindow = originalMoveResize;
+    }
+    originalSetHints = nullptr;
+    originalMoveResize = nullptr;
+}
+
+void PlaceBeforeShowing(juce::ComponentPeer& peer, juce::Rectangle<int> const& bounds)
 {
     auto* x = display();
     ::Window const window = handleOf(peer);
     if (x == nullptr || window == 0)
-        return false;
+        return;
     auto* symbols = juce::X11Symbols::getInstance();
+    float const scale = peer.getComponent().getDesktopScaleFactor();
+    auto const physical =
+        juce::Desktop::getInstance().getDisplays().logicalToPhysical(scale != 1.0f ? bounds * scale : bounds);
     juce::XWindowSystemUtilities::ScopedXLock const lock;
-    ::Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    if (symbols->xQueryTree(x, window, &root, &parent, &children, &count) == 0)
-        return false;
-    if (children != nullptr)
-        symbols->xFree(children);
-    // A window manager shows its frame once it has put it in place.
-    XWindowAttributes attributes{};
-    return parent != 0 && parent != root && symbols->xGetWindowAttributes(x, window, &attributes) != 0 &&
-           attributes.map_state == IsViewable;
+    auto* hints = symbols->xAllocSizeHints();
+    if (hints == nullptr)
+        return;
+    hints->flags = USSize | USPosition | PWinGravity;
+    hints->x = physical.getX();
+    hints->y = physical.getY();
+    hints->width = physical.getWidth();
+    hints->height = physical.getHeight();
+    hints->win_gravity = StaticGravity;
+    (originalSetHints != nullptr ? originalSetHints : symbols->xSetWMNormalHints)(x, window, hints);
+    symbols->xFree(hints);
+    (originalMoveResize != nullptr ? originalMoveResize : symbols->xMoveResizeWindow)(
+        x, window, physical.getX(), physical.getY(), static_cast<unsigned>(physical.getWidth()),
+        static_cast<unsigned>(physical.getHeight()));
 }
 
-std::optional<juce::Rectangle<int>> ScreenBounds(juce::ComponentPeer& peer)
+std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
 {
     auto* x = display();
     ::Window const window = handleOf(peer);
     if (x == nullptr || window == 0)
         return std::nullopt;
     juce::XWindowSystemUtilities::ScopedXLock const lock;
-    return screenBounds(x, window);
-}
-
-void RequestCurrentPosition(juce::ComponentPeer& peer)
-{
-    auto* x = display();
-    ::Window const window = handleOf(peer);
-    if (x == nullptr || window == 0)
-        return;
-    auto* symbols = juce::X11Symbols::getInstance();
-    juce::XWindowSystemUtilities::ScopedXLock const lock;
-    ::Window root = 0;
-    int left = 0, top = 0;
-    unsigned width = 0, height = 0, border = 0, depth = 0;
-    if (symbols->xGetGeometry(x, window, &root, &left, &top, &width, &height, &border, &depth) == 0)
-        return;
-    auto* hints = symbols->xAllocSizeHints();
-    if (hints == nullptr)
-        return;
-    // As the framework writes them when it moves a window; a window manager reads the position
-    // from the window itself.
-    hints->flags = USSize | USPosition;
-    hints->x = left;
-    hints->y = top;
-    hints->width = static_cast<int>(width);
-    hints->height = static_cast<int>(height);
-    symbols->xSetWMNormalHints(x, window, hints);
-    symbols->xFree(hints);
+    std::optional<juce::BorderSize<int>> frame;
+    // A window manager that frames the window says how, or at least does not say that it is empty.
+    if (auto const said = juce::XWindowSystem::getInstance()->getBorderSize(window);
+        said && (said->getTopAndBottom() != 0 || said->getLeftAndRight() != 0))
+        frame = *said;
+    else
+        frame = frameFromTree(x, window);
+    if (!frame)
+        return std::nullopt;
+    return frame->multipliedBy(1.0 / peer.getPlatformScaleFactor());
 }
 
 void DeliverQueuedEvents()

@@ -7,24 +7,28 @@
 namespace qgui
 {
 
-// What a top-level window needs from the native window system beyond the framework: where the
-// window really is, whether a window manager has framed it, and events the framework has not yet
-// seen. On X11 these talk to the framework's own connection; without X they know nothing.
+// Where a top-level window meets the window manager, beyond what the framework does. On X11 these
+// talk to the framework's own connection; without X they do nothing and know nothing.
+//
+// Every request for a top-level window's place is for the window's own place, with static gravity:
+// a window manager then puts its frame around the window where it is asked to be, whatever that
+// frame's size, and a window it takes back when hidden stays where it was. A window manager that
+// moves or constrains the window has the last word: nothing here asks again.
 namespace NativeWindow
 {
 
-// Whether a window manager has framed the window (taken it into a frame of its own, put in place
-// and shown).
-bool IsFramed(juce::ComponentPeer& peer);
+// Makes the framework's own requests for a titled window's place ask for the window's place with
+// static gravity (it asks for its frame's corner, by a frame size it may not know). Install() once
+// the framework has started, Remove() before it stops.
+void Install() noexcept;
+void Remove() noexcept;
 
-// The window's bounds on the screen now, as the display server has them, in the framework's
-// units for the native window: it learns of a move by the user only when it reads the event.
-std::optional<juce::Rectangle<int>> ScreenBounds(juce::ComponentPeer& peer);
+// Asks for the hidden window to be at the bounds (the component's, in the framework's units) when
+// it is next shown.
+void PlaceBeforeShowing(juce::ComponentPeer& peer, juce::Rectangle<int> const& bounds);
 
-// Asks a window manager that frames the window anew to put it where it is now rather than by its
-// own rules. The framework asks so when it moves a window, but drops the request at each move a
-// window manager reports, so a window hidden and shown again would be placed afresh.
-void RequestCurrentPosition(juce::ComponentPeer& peer);
+// The window manager's frame around the window while it has one, in the framework's units.
+std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer);
 
 // Has the framework read the events its display connection already holds. The framework reads
 // events when the connection becomes readable; a round trip to the server (as bringing a window to

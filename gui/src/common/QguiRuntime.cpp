@@ -57,6 +57,7 @@ void Runtime::Initialise()
     hasDisplay.store(juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr);
     XWindowManagerAtoms::Release();
     PointerQueries::Install();
+    NativeWindow::Install();
     InstallSystemClipboardBackend();
     InstallTypefaceResolver();
     running.store(true);
@@ -96,6 +97,7 @@ void Runtime::Shutdown()
     RemoveTypefaceResolver();
     hasDisplay.store(false);
     PointerQueries::Remove();
+    NativeWindow::Remove();
     juce::shutdownJuce_GUI();
     XErrorIgnorer::Restore();
 }

@@ -20,8 +20,9 @@ public:
 
     // Ignores X errors (see XErrorIgnorer), makes sure the window-manager atoms exist (see
     // XWindowManagerAtoms), starts the framework on the calling thread, finds out whether there is
-    // a display, lets pointer questions be batched (see PointerQueries) and gives fonts of missing
-    // families an installed face (see InstallTypefaceResolver). Does nothing when already running;
+    // a display, lets pointer questions be batched (see PointerQueries), has windows placed by
+    // their own corner (see NativeWindow) and gives fonts of missing families an installed face
+    // (see InstallTypefaceResolver). Does nothing when already running;
     // may follow Shutdown().
     static void Initialise();
 

@@ -74,10 +74,8 @@ void setButtonFlag(DocumentWindow& window, int button, bool has)
         required |= juce::DocumentWindow::minimiseButton;
     if (window.HasMaximiseButton())
         required |= juce::DocumentWindow::maximiseButton;
-    // Rebuilds the title bar, and the native window when it is on the desktop: a new native
-    // window, which the window manager frames afresh.
+    // Rebuilds the title bar, and the native window when it is on the desktop.
     window.setTitleBarButtonsRequired(required, false);
-    window.KeepPlacement();
 }
 
 } // namespace
@@ -123,33 +121,28 @@ bool MaxMspWindowManager::processWindowMessage(qev::OscMessage const& fullMessag
     }
     if (message.CheckArgumentsFormat("nn", true) && matches(CommonPatterns::size()))
     {
-        setBounds(GetPlacement().withSize(numberArgument(message, 0), numberArgument(message, 1)));
-        KeepPlacement();
+        Place(GetPlacement().withSize(numberArgument(message, 0), numberArgument(message, 1)));
         result = true;
     }
     if (asNumber(message, number) && matches(CommonPatterns::width()))
     {
-        setBounds(GetPlacement().withWidth(toInt(number)));
-        KeepPlacement();
+        Place(GetPlacement().withWidth(toInt(number)));
         result = true;
     }
     if (asNumber(message, number) && matches(CommonPatterns::height()))
     {
-        setBounds(GetPlacement().withHeight(toInt(number)));
-        KeepPlacement();
+        Place(GetPlacement().withHeight(toInt(number)));
         result = true;
     }
     if (message.CheckArgumentsFormat("nn", true) && matches(CommonPatterns::topleft()))
     {
-        setBounds(GetPlacement().withPosition(numberArgument(message, 0), numberArgument(message, 1)));
-        KeepPlacement();
+        Place(GetPlacement().withPosition(numberArgument(message, 0), numberArgument(message, 1)));
         result = true;
     }
     if (message.CheckArgumentsFormat("nnnn", true) && matches(CommonPatterns::bounds()))
     {
-        setBounds(numberArgument(message, 0), numberArgument(message, 1), numberArgument(message, 2),
-                  numberArgument(message, 3));
-        KeepPlacement();
+        Place({numberArgument(message, 0), numberArgument(message, 1), numberArgument(message, 2),
+               numberArgument(message, 3)});
         result = true;
     }
     if (pattern.StartsWith(CommonPatterns::buttons()) && asBoolean(message, flag))
