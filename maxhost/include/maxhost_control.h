@@ -67,6 +67,9 @@ object* GetObexValue(object* x, symbol* key);
 // Returns how many ran.
 int RunMainThreadTasks();
 int GetPendingMainThreadTaskCount();
+// Readable from the moment a task is queued for the main thread until RunMainThreadTasks runs:
+// a loop that waits on it runs the tasks as they come, from any thread.
+int GetMainThreadWakeDescriptor();
 
 // Answers for the coming file dialogs, first in, first out; a dialog with no answer queued is
 // cancelled. A relative path is taken from the current working folder.
