@@ -92,11 +92,15 @@ public:
     void Idle() const;
     void Shutdown() const;
     bool HasGuiHook() const noexcept { return guiHook != nullptr; }
+    // The descriptors that the GUI waits on (see maxhost_gui_hook.h); false when the bundle does
+    // not say, and then the GUI needs a turn every few milliseconds.
+    bool GetGuiDescriptors(std::vector<int>& fds) const;
     int GetMainResult() const noexcept { return mainResult; }
 
 private:
     void* handle = nullptr;
     void (*guiHook)(int) = nullptr;
+    int (*guiDescriptors)(int*, int) = nullptr;
     int mainResult = 0;
 };
 
