@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -79,6 +82,20 @@ std::vector<std::string> scripts()
     return names;
 }
 
+// Reads the program's output until it holds the text; false when it ends first or falls silent.
+bool readUntil(int fd, std::string& seen, std::string const& text)
+{
+    pollfd ready{fd, POLLIN, 0};
+    char chunk[4096];
+    ssize_t got = 0;
+    while (seen.find(text) == std::string::npos)
+        if (poll(&ready, 1, 30000) <= 0 || (got = read(fd, chunk, sizeof chunk)) <= 0)
+            return false;
+        else
+            seen.append(chunk, static_cast<std::size_t>(got));
+    return true;
+}
+
 class Script : public ::testing::TestWithParam<std::string>
 {
 };
@@ -145,4 +162,26 @@ TEST(MaxhostProgram, ExitsWithTwoWhenItCannotStart)
     ProgramRun const help = runProgram("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: maxhost [--bundle PATH] [FILE...]", 0), 0u);
+}
+
+TEST(MaxhostProgram, RunsTheMainThreadWhileItWaitsForInput)
+{
+    std::string const output = scratch("output");
+    ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
+    FILE* const input =
+        popen((std::string(MAXHOST_PROGRAM) + " " + bundleArgument + " >" + output).c_str(), "w");
+    ASSERT_NE(input, nullptr);
+    int const fd = open(output.c_str(), O_RDONLY);
+    std::string seen;
+    // "later": another thread leaves the work once the program waits for the next line.
+    for (auto const& [line, done] : {std::pair{"later task\n", "post: task ran on main: 1"},
+                                     std::pair{"later gui\n", "post: gui work on main: 1"}})
+    {
+        std::fputs(line, input);
+        std::fflush(input);
+        EXPECT_TRUE(readUntil(fd, seen, done)) << seen;
+    }
+    EXPECT_EQ(pclose(input), 0);
+    close(fd);
+    std::remove(output.c_str());
 }
