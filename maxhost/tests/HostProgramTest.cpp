@@ -123,7 +123,7 @@ TEST(MaxhostProgram, ReadsStandardInputOrTheFilesInOrder)
         "post: attribute outside the record refused\n"
         "post: hosttest loaded, host version 800\n";
     std::string const ending = "post: freed with level 3\npost: gui shut down\n";
-    ProgramRun const fromInput = runProgram(bundleArgument, "bang\n1 2\n");
+    ProgramRun const fromInput = runProgram(bundleArgument, "bang\n1 2"); // the last line needs no newline
     EXPECT_EQ(fromInput.status, 0);
     EXPECT_EQ(fromInput.out, preamble + "outlet 0: bang\noutlet 1: list 1 2\n" + ending);
 
