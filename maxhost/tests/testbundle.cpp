@@ -1,7 +1,6 @@
 // A small bundle for testing the host: it registers the class "hosttest" (after a class
 // "hosttest.other", so that the host must pick the class named like the bundle) and uses every
-// operation of the host interface and both GUI hooks. Built with MAXHOST_TESTBUNDLE_EMPTY, its
-// main registers nothing.
+// operation of the host interface. Built with MAXHOST_TESTBUNDLE_EMPTY, its main registers nothing.
 
 #include "maxhost_api.h"
 #include "maxhost_gui_hook.h"
