@@ -67,6 +67,9 @@ object* GetObexValue(object* x, symbol* key);
 // Returns how many ran.
 int RunMainThreadTasks();
 int GetPendingMainThreadTaskCount();
+// Readable from the moment a task is queued for the main thread until RunMainThreadTasks runs:
+// a loop that waits on it runs the tasks as they come, from any thread.
+int GetMainThreadWakeDescriptor();
 
 // Answers for the coming file dialogs, first in, first out; a dialog with no answer queued is
 // cancelled. A relative path is taken from the current working folder.
@@ -89,11 +92,15 @@ public:
     void Idle() const;
     void Shutdown() const;
     bool HasGuiHook() const noexcept { return guiHook != nullptr; }
+    // The descriptors that the GUI waits on (see maxhost_gui_hook.h); false when the bundle does
+    // not say, and then the GUI needs a turn every few milliseconds.
+    bool GetGuiDescriptors(std::vector<int>& fds) const;
     int GetMainResult() const noexcept { return mainResult; }
 
 private:
     void* handle = nullptr;
     void (*guiHook)(int) = nullptr;
+    int (*guiDescriptors)(int*, int) = nullptr;
     int mainResult = 0;
 };
 

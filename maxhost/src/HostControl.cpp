@@ -3,6 +3,7 @@
 #include "HostState.h"
 #include "maxhost_gui_hook.h"
 
+#include <algorithm>
 #include <cstring>
 #include <dlfcn.h>
 #include <exception>
@@ -194,6 +195,7 @@ bool Bundle::Load(std::string const& path, std::string& error)
     }
     handle = loaded;
     guiHook = reinterpret_cast<void (*)(int)>(dlsym(loaded, MAXHOST_GUI_HOOK_NAME));
+    guiDescriptors = reinterpret_cast<int (*)(int*, int)>(dlsym(loaded, MAXHOST_GUI_DESCRIPTORS_NAME));
     try
     {
         mainResult = reinterpret_cast<int (*)()>(entry)();
@@ -215,6 +217,27 @@ void Bundle::Idle() const
 {
     if (guiHook != nullptr)
         guarded("the GUI hook", [this] { guiHook(MAXHOST_GUI_IDLE); });
+}
+
+bool Bundle::GetGuiDescriptors(std::vector<int>& fds) const
+{
+    fds.clear();
+    if (guiDescriptors == nullptr)
+        return false;
+    // Asked once more, with room for all, when they did not fit.
+    int count = 16;
+    for (int tries = 0; tries < 2 && count > static_cast<int>(fds.size()); ++tries)
+    {
+        fds.resize(static_cast<std::size_t>(count));
+        if (!guarded("the GUI's descriptors",
+                     [&] { count = guiDescriptors(fds.data(), static_cast<int>(fds.size())); }))
+        {
+            fds.clear();
+            return false;
+        }
+    }
+    fds.resize(static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(fds.size()))));
+    return true;
 }
 
 void Bundle::Shutdown() const

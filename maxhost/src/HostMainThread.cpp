@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
+#include <sys/eventfd.h>
 
 struct qelem
 {
@@ -32,6 +33,14 @@ struct MainQueue
     std::mutex lock;
     std::deque<Task> tasks;
     std::vector<qelem*> elements; // every live queue element
+    int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+
+    // Called with the queue locked.
+    void push(Task&& task)
+    {
+        tasks.push_back(std::move(task));
+        eventfd_write(wake, 1);
+    }
 };
 
 MainQueue& mainQueue()
@@ -147,6 +156,8 @@ int RunMainThreadTasks()
     // and leave the rest for the next turn.
     constexpr int maximumRounds = 64;
     MainQueue& queue = mainQueue();
+    eventfd_t woken = 0;
+    eventfd_read(queue.wake, &woken);
     int ran = 0;
     for (int round = 0; round < maximumRounds; ++round)
     {
@@ -161,6 +172,11 @@ int RunMainThreadTasks()
             runOne(queue);
     }
     return ran;
+}
+
+int GetMainThreadWakeDescriptor()
+{
+    return mainQueue().wake;
 }
 
 int GetPendingMainThreadTaskCount()
@@ -267,7 +283,7 @@ extern "C"
         q->set = true;
         Task task;
         task.element = q;
-        queue.tasks.push_back(std::move(task));
+        queue.push(std::move(task));
     }
 
     void qelem_free(qelem* q)
@@ -293,7 +309,7 @@ extern "C"
             task.atoms.assign(argv, argv + argc);
         MainQueue& queue = mainQueue();
         std::lock_guard<std::mutex> const guard(queue.lock);
-        queue.tasks.push_back(std::move(task));
+        queue.push(std::move(task));
     }
 
     int systhread_ismainthread(void)

@@ -1,12 +1,14 @@
 #include "HostProgram.h"
 
-#include <chrono>
+#include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <istream>
 #include <ostream>
-#include <thread>
+#include <poll.h>
+#include <unistd.h>
 
 namespace maxhost
 {
@@ -16,6 +18,9 @@ namespace
 
 // A packet announced larger than this is not read: the announcement is more likely wrong.
 constexpr long long largestPacket = 64LL << 20;
+
+// How often a GUI that does not say what it waits on gets its turn while the host waits.
+constexpr int guiTurnMilliseconds = 5;
 
 bool isNumber(Token const& t)
 {
@@ -134,6 +139,34 @@ void HostProgram::ProcessStream(std::istream& in)
         ProcessLine(line);
 }
 
+void HostProgram::ProcessInput(int fd)
+{
+    // Read by hand rather than through a stream, whose buffer would hide lines from poll.
+    std::string text;
+    std::size_t start = 0;
+    for (;;)
+    {
+        std::size_t const end = text.find('\n', start);
+        if (end != std::string::npos)
+        {
+            ProcessLine(text.substr(start, end - start));
+            start = end + 1;
+            continue;
+        }
+        text.erase(0, start);
+        start = 0;
+        serve(fd, nullptr);
+        char chunk[4096];
+        ssize_t const got = read(fd, chunk, sizeof chunk);
+        if (got > 0)
+            text.append(chunk, static_cast<std::size_t>(got));
+        else if (got == 0 || (errno != EINTR && errno != EAGAIN))
+            break;
+    }
+    if (!text.empty())
+        ProcessLine(text);
+}
+
 void HostProgram::ProcessLine(std::string const& text)
 {
     ParsedLine const line = ParseLine(text);
@@ -151,7 +184,7 @@ void HostProgram::ProcessLine(std::string const& text)
         deliver(line.tokens);
         break;
     }
-    afterLine();
+    turn();
 }
 
 void HostProgram::deliver(std::vector<Token> const& tokens)
@@ -268,7 +301,7 @@ void HostProgram::directive(ParsedLine const& line)
         HostNote(("unknown directive @" + name).c_str());
 }
 
-void HostProgram::afterLine()
+void HostProgram::turn()
 {
     RunMainThreadTasks();
     bundle.Idle();
@@ -279,17 +312,46 @@ void HostProgram::afterLine()
 
 void HostProgram::run(long milliseconds)
 {
-    using Clock = std::chrono::steady_clock;
-    auto const deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    constexpr auto turn = std::chrono::milliseconds(5);
+    auto const deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    turn();
+    serve(-1, &deadline);
+}
+
+void HostProgram::serve(int input, std::chrono::steady_clock::time_point const* deadline)
+{
+    std::vector<int> gui;
+    std::vector<pollfd> fds;
     for (;;)
     {
-        RunMainThreadTasks();
-        bundle.Idle();
-        auto const now = Clock::now();
-        if (now >= deadline)
-            break;
-        std::this_thread::sleep_for(std::min<Clock::duration>(turn, deadline - now));
+        int timeout = bundle.HasGuiHook() && !bundle.GetGuiDescriptors(gui) ? guiTurnMilliseconds : -1;
+        if (deadline != nullptr)
+        {
+            auto const left =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return;
+            timeout = timeout < 0 ? static_cast<int>(left.count())
+                                  : std::min(timeout, static_cast<int>(left.count()));
+        }
+        fds.clear();
+        fds.push_back({input, POLLIN, 0}); // a negative descriptor is left out
+        fds.push_back({GetMainThreadWakeDescriptor(), POLLIN, 0});
+        for (int fd : gui)
+            fds.push_back({fd, POLLIN, 0});
+        int const ready = poll(fds.data(), fds.size(), timeout);
+        if (ready < 0 && errno != EINTR)
+            return; // the read says why
+        if (fds[0].revents != 0)
+            return;
+        // Only what is ready runs: the GUI wakes many times a second for its own timers, and
+        // whatever one side leaves for the other makes its descriptor readable.
+        if (fds[1].revents != 0)
+            RunMainThreadTasks();
+        if (ready == 0 ||
+            std::any_of(fds.begin() + 2, fds.end(), [](pollfd const& p) { return p.revents != 0; }))
+            bundle.Idle();
+        std::lock_guard<std::mutex> const guard(printing);
+        out.flush();
     }
 }
 

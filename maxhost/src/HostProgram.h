@@ -4,6 +4,7 @@
 #include "PacketPrinter.h"
 #include "maxhost_control.h"
 
+#include <chrono>
 #include <iosfwd>
 #include <mutex>
 #include <string>
@@ -13,8 +14,9 @@ namespace maxhost
 {
 
 // The `maxhost` program's session: reads protocol lines, delivers them to the current object on
-// the chosen thread, runs the main thread's pending work and the GUI's turn after each line, and
-// prints every event as one output line.
+// the chosen thread, runs the main thread's pending work and the GUI's turn after each line and,
+// while it waits for input, whenever either has something to do, and prints every event as one
+// output line.
 class HostProgram final : public Listener
 {
 public:
@@ -28,6 +30,9 @@ public:
     void CreateObject(long argc, atom* argv);
     void ProcessLine(std::string const& line);
     void ProcessStream(std::istream& in);
+    // Lines read from a descriptor (a terminal, a pipe), with the main thread kept running while
+    // none has come.
+    void ProcessInput(int fd);
     // Frees every object (newest first), then lets the bundle shut its GUI down.
     void Finish();
 
@@ -38,8 +43,11 @@ public:
 private:
     void directive(ParsedLine const& line);
     void deliver(std::vector<Token> const& tokens);
-    void afterLine();
+    void turn();
     void run(long milliseconds);
+    // Gives the main thread a turn whenever it has work, until input is readable on the
+    // descriptor (when there is one) or the deadline has passed (when there is one).
+    void serve(int input, std::chrono::steady_clock::time_point const* deadline);
     void print(std::string const& line);
     object* current() const { return objects.empty() ? nullptr : objects.back(); }
 

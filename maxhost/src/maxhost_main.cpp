@@ -115,9 +115,14 @@ int main(int argc, char** argv)
     program.CreateObject(0, nullptr);
 
     if (inputs.empty())
-        program.ProcessStream(std::cin);
+        program.ProcessInput(STDIN_FILENO);
     for (auto const& in : inputs)
-        program.ProcessStream(in ? static_cast<std::istream&>(*in) : std::cin);
+    {
+        if (in)
+            program.ProcessStream(*in);
+        else
+            program.ProcessInput(STDIN_FILENO);
+    }
     program.Finish();
     maxhost::SetListener(nullptr);
     return 0;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -106,7 +108,7 @@ TEST(MaxhostProgram, ReadsStandardInputOrTheFilesInOrder)
         "post: attribute outside the record refused\n"
         "post: hosttest loaded, host version 800\n";
     std::string const ending = "post: freed with level 3\npost: gui shut down\n";
-    ProgramRun const fromInput = runProgram(bundleArgument, "bang\n1 2\n");
+    ProgramRun const fromInput = runProgram(bundleArgument, "bang\n1 2"); // the last line needs no newline
     EXPECT_EQ(fromInput.status, 0);
     EXPECT_EQ(fromInput.out, preamble + "outlet 0: bang\noutlet 1: list 1 2\n" + ending);
 
@@ -145,4 +147,28 @@ TEST(MaxhostProgram, ExitsWithTwoWhenItCannotStart)
     ProgramRun const help = runProgram("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: maxhost [--bundle PATH] [FILE...]", 0), 0u);
+}
+
+TEST(MaxhostProgram, RunsTheMainThreadWhileItWaitsForInput)
+{
+    // The input stays open until the work is done: a program that never does it holds up the test.
+    std::string const output = scratch("output");
+    ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
+    FILE* const input =
+        popen((std::string(MAXHOST_PROGRAM) + " " + bundleArgument + " >" + output).c_str(), "w");
+    FILE* const out = std::fopen(output.c_str(), "r");
+    // "later": another thread leaves the work once the program waits for the next line.
+    for (auto const& [line, done] : {std::pair{"later task\n", "post: task ran on main: 1, runs 1\n"},
+                                     std::pair{"later gui\n", "post: gui work on main: 1\n"}})
+    {
+        std::fputs(line, input);
+        std::fflush(input);
+        char seen[256] = "";
+        while (std::strcmp(seen, done) != 0 && std::fgets(seen, sizeof seen, out) != nullptr)
+            continue;
+        EXPECT_STREQ(seen, done);
+    }
+    EXPECT_EQ(pclose(input), 0);
+    std::fclose(out);
+    std::remove(output.c_str());
 }

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <sys/eventfd.h>
+#include <thread>
+#include <utility>
 
 #define EXPORTED __attribute__((visibility("default")))
 
@@ -29,6 +32,12 @@ struct HostTest
 
 maxclass* hostTestClass = nullptr;
 int idleTurns = 0;
+int const guiWork = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); // the GUI's descriptor
+
+// What "later" asked for, done from another thread once the host is about to wait for input.
+HostTest* laterOwner = nullptr;
+bool laterGui = false;
+std::thread laterThread;
 
 void* hosttest_new(symbol*, short argc, atom* argv)
 {
@@ -56,6 +65,10 @@ void* hosttest_new(symbol*, short argc, atom* argv)
 
 void hosttest_free(HostTest* x)
 {
+    if (laterThread.joinable())
+        laterThread.join();
+    if (laterOwner == x)
+        laterOwner = nullptr;
     object_post(&x->header, "freed with level %lld", x->level);
     qelem_free(x->element);
 }
@@ -203,6 +216,12 @@ void hosttest_idles(HostTest* x)
     idleTurns = 0;
 }
 
+void hosttest_later(HostTest* x, symbol*, long argc, atom* argv)
+{
+    laterOwner = x;
+    laterGui = argc > 0 && atom_getsym(argv) == gensym("gui");
+}
+
 void hosttest_assist(HostTest*, void*, long io, long index, char* text)
 {
     if (io == 1)
@@ -226,9 +245,30 @@ template <typename Function> method asMethod(Function f)
 extern "C" EXPORTED void maxhost_gui_hook(int event)
 {
     if (event == MAXHOST_GUI_IDLE)
+    {
         ++idleTurns;
+        eventfd_t work = 0;
+        if (eventfd_read(guiWork, &work) == 0)
+            object_post(nullptr, "gui work on main: %d", systhread_ismainthread());
+    }
     else if (event == MAXHOST_GUI_SHUTDOWN)
         object_post(nullptr, "gui shut down");
+}
+
+// Asked right before the host waits: work from another thread from now on can only be done by
+// a host that wakes for it.
+extern "C" EXPORTED int maxhost_gui_descriptors(int* fds, int capacity)
+{
+    if (HostTest* const x = std::exchange(laterOwner, nullptr))
+    {
+        if (laterThread.joinable())
+            laterThread.join();
+        laterThread = std::thread([x, gui = laterGui]
+                                  { gui ? (void)eventfd_write(guiWork, 1) : qelem_set(x->element); });
+    }
+    if (capacity > 0)
+        fds[0] = guiWork;
+    return 1;
 }
 
 #ifdef MAXHOST_TESTBUNDLE_EMPTY
@@ -261,6 +301,7 @@ EXPORTED int main()
     class_addmethod(c, asMethod(hosttest_save), "save", 0);
     class_addmethod(c, asMethod(hosttest_packet), "packet", A_GIMME, 0);
     class_addmethod(c, asMethod(hosttest_idles), "idles", 0);
+    class_addmethod(c, asMethod(hosttest_later), "later", A_GIMME, 0);
     class_addmethod(c, asMethod(hosttest_throw), "throw", 0);
     if (class_addmethod(c, asMethod(hosttest_where), "typed", A_LONG, 0) != 0)
         object_post(nullptr, "typed method refused");

@@ -84,7 +84,7 @@ void loadLargeTable(live::Host& host)
     ASSERT_NE(host.WaitForLine("properly loaded"), "");
 }
 
-// Runs the GUI until the window manager has framed the window and its client has the bounds.
+// Waits until the window manager has framed the window and its client has the bounds.
 bool framedAt(live::Host& host, live::Display& display, live::Window w, live::Rect const& bounds)
 {
     return host.RunUntil(
@@ -279,7 +279,7 @@ protected:
         host->Send("load " + path);
         EXPECT_NE(host->WaitForLine("properly loaded"), "") << path;
     }
-    // Runs the GUI until the host has written a line holding the text.
+    // Waits until the host has written a line holding the text.
     bool wrote(std::string const& text)
     {
         return host->RunUntil([&] { return !host->WaitForLine(text, 0).empty(); }, 3000);

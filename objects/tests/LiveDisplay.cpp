@@ -571,6 +571,8 @@ bool Host::RunUntil(std::function<bool()> const& done, int timeoutMs)
 std::string Host::WaitForLine(std::string const& text, int timeoutMs)
 {
     auto const start = Clock::now();
+    // The program writes also while it waits for input: what it has written counts without a wait.
+    readWritten();
     for (;;)
     {
         for (std::size_t i = taken; i < lines.size(); ++i)
@@ -585,7 +587,7 @@ std::string Host::WaitForLine(std::string const& text, int timeoutMs)
     }
 }
 
-std::vector<std::string> Host::TakeLines()
+void Host::readWritten()
 {
     for (;;)
     {
@@ -593,6 +595,11 @@ std::vector<std::string> Host::TakeLines()
         if (!readFor(0) || lines.size() + pending.size() == before)
             break;
     }
+}
+
+std::vector<std::string> Host::TakeLines()
+{
+    readWritten();
     std::vector<std::string> result(lines.begin() + static_cast<std::ptrdiff_t>(taken), lines.end());
     taken = lines.size();
     return result;

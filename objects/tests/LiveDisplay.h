@@ -13,12 +13,12 @@
 //   live::Rect const r = display.ClientBounds(editor);
 //   display.Click(r.x + 40, r.y + 60);           // xdotool: real pointer and keys
 //   display.Type("/newaddr");  display.Key("Return");
-//   host.RunUntil([&] { ... }, 2000);            // the GUI runs only while the host is pumped
+//   host.RunUntil([&] { ... }, 2000);            // checks between short "@run" lines
 //   std::string const table = host.Export();     // the table as "export" writes it
 //   host.Screenshot(editor, "editor.png");       // PNG in the build folder, start-up badge gone
 //
-// The program reads a line, runs it and one turn of the GUI, then waits for the next line: X input
-// waits in the server until the GUI runs again (Run, RunUntil, WaitForWindow, Screenshot).
+// The program runs its main thread, and so the GUI, also while it waits for the next line: X input,
+// timers and work left for the main thread are handled as they come, as in the real host.
 // Everything started is ended by the destructors, also when an assertion leaves the test early;
 // the children also die with the test process. Windows are X window ids of the clients (the
 // windows the host made), never of a window manager's frames.
@@ -151,13 +151,14 @@ public:
 
     std::string Path(std::string const& name) const { return folder + "/" + name; }
 
-    // One protocol line; the program runs it (and one turn of the GUI) in its own time.
+    // One protocol line; the program runs it in its own time.
     void Send(std::string const& line);
-    // "@run ms": the GUI runs for that long. Returns once the program has done it.
+    // "@run ms": the program's main thread runs for that long before the next line. Returns once the
+    // program has done it.
     bool Run(int milliseconds);
-    // Runs the GUI in short turns until done() holds; false after the timeout.
+    // Checks done() after each short "@run" until it holds; false after the timeout.
     bool RunUntil(std::function<bool()> const& done, int timeoutMs);
-    // Waits, without running the GUI, until every line sent so far has been done.
+    // Waits until every line sent so far has been done.
     bool Sync(int timeoutMs = 10000);
 
     // Output lines of the program, in order. WaitForLine returns the first line not yet taken
@@ -170,21 +171,23 @@ public:
     // Closes the input: the program frees its objects and ends. Its exit status.
     int Quit();
 
-    // Runs the GUI until the window with the title is mapped; 0 after the timeout.
+    // Waits until the window with the title is mapped; 0 after the timeout.
     Window WaitForWindow(std::string const& title, int timeoutMs = 30000);
-    // Runs the GUI until the window has the keyboard focus; false after the timeout.
+    // Waits until the window has the keyboard focus; false after the timeout.
     bool WaitForFocus(Window w, int timeoutMs = 10000);
-    // Runs the GUI until the window has come to rest: framed when a window manager runs, and its
+    // Waits until the window has come to rest: framed when a window manager runs, and its
     // client bounds unchanged for half a second (a window manager places, frames and may move a
     // window after mapping it, and the window may move itself back). Its client bounds then, or
     // empty bounds after the timeout.
     Rect WaitForPlace(Window w, int timeoutMs = 10000);
-    // Runs the GUI until the framework's start-up badge has gone and the window stays the same,
+    // Waits until the framework's start-up badge has gone and the window stays the same,
     // then writes its frame to the screenshot folder. The path written, or "".
     std::string Screenshot(Window w, std::string const& fileName);
 
 private:
     bool readFor(int timeoutMs);
+    // Reads what the program has written so far, without waiting.
+    void readWritten();
 
     Display& display;
     std::string folder;

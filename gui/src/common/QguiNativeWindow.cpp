@@ -166,13 +166,16 @@ std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
     return frame->multipliedBy(1.0 / peer.getPlatformScaleFactor());
 }
 
-void DeliverQueuedEvents()
+void DeliverQueuedEvents(bool sendRequests)
 {
     auto* x = display();
     if (x == nullptr || juce::juce_messageWindowHandle == 0)
         return;
     auto* symbols = juce::X11Symbols::getInstance();
     juce::XWindowSystemUtilities::ScopedXLock const lock;
+    // Sending also reads what has come, so it goes first.
+    if (sendRequests)
+        symbols->xFlush(x);
     if (symbols->xEventsQueued(x, QueuedAlready) == 0)
         return;
     // An event of no meaning to the framework's hidden window: its arrival makes the connection

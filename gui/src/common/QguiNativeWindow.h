@@ -33,8 +33,9 @@ std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer);
 // Has the framework read the events its display connection already holds. The framework reads
 // events when the connection becomes readable; a round trip to the server (as bringing a window to
 // the front makes) takes in the events that came meanwhile, and they would wait for the next
-// unrelated event.
-void DeliverQueuedEvents();
+// unrelated event. sendRequests also sends the requests still in the connection's buffer, as a
+// loop must before it sleeps.
+void DeliverQueuedEvents(bool sendRequests = false);
 
 } // namespace NativeWindow
 

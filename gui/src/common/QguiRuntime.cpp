@@ -8,6 +8,8 @@
 #include "text/QevString.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
+// The framework's hook for hosts that run its loop themselves; its module does not publish it.
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 #include <atomic>
 #include <exception>
@@ -86,6 +88,14 @@ int Runtime::Pump(int maxRounds) noexcept
     }
     pumping = false;
     return dispatched;
+}
+
+std::vector<int> Runtime::GetWaitDescriptors()
+{
+    if (!IsMessageThread())
+        return {};
+    NativeWindow::DeliverQueuedEvents(true);
+    return juce::LinuxEventLoopInternal::getRegisteredFds();
 }
 
 void Runtime::Shutdown()

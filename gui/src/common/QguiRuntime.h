@@ -1,14 +1,18 @@
 #pragma once
 
+#include <vector>
+
 namespace qgui
 {
 
 // Start-up, message pump and shutdown of the GUI framework inside a module that a host loads
 // into its own process. The host owns the main loop: nothing of the GUI (asynchronous calls,
-// timers, painting, window events) happens unless the host calls Pump() from that loop.
+// timers, painting, window events) happens unless the host calls Pump() from that loop. A host
+// that waits for work rather than pumping by the clock waits on GetWaitDescriptors().
 //
-// Initialise(), Pump() and Shutdown() belong to the host's main thread, which becomes the GUI's
-// message thread. HasDisplay(), IsRunning() and IsMessageThread() may be asked from any thread.
+// Initialise(), Pump(), GetWaitDescriptors() and Shutdown() belong to the host's main thread, which
+// becomes the GUI's message thread. HasDisplay(), IsRunning() and IsMessageThread() may be asked
+// from any thread.
 class Runtime
 {
 public:
@@ -32,6 +36,13 @@ public:
     // An exception thrown by a message ends the pump and is written to the process log; it never
     // reaches the host. The messages queued behind it run at the next Pump().
     static int Pump(int maxRounds = defaultRoundsPerPump) noexcept;
+
+    // For a host about to wait: the descriptors that become readable when the GUI has work (the
+    // display connection, the framework's message queue, which its timers and other threads post
+    // to), for the host to call Pump() once one is readable. Events already read from the display
+    // are made to show on its descriptor first. The list can change from one wait to the next.
+    // Empty when not running or off the message thread.
+    static std::vector<int> GetWaitDescriptors();
 
     // Stops the framework and puts back the X error handler. Every window and component must be
     // deleted before. Does nothing when not running.

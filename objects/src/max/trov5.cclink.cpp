@@ -19,9 +19,11 @@
 #include "midi/QevMidiMessage.h"
 #include "midi/QevMidiOscMap.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #define CCLINK_EXPORT __attribute__((visibility("default")))
 
@@ -414,6 +416,22 @@ extern "C" CCLINK_EXPORT void maxhost_gui_hook(int event)
     catch (...)
     {
         object_error(nullptr, "GUI failure: %s", maxmsp::GetCurrentExceptionText().GetCString());
+    }
+}
+
+extern "C" CCLINK_EXPORT int maxhost_gui_descriptors(int* fds, int capacity)
+{
+    try
+    {
+        std::vector<int> const wanted = qgui::Runtime::GetWaitDescriptors();
+        std::copy_n(wanted.begin(), std::min(wanted.size(), static_cast<std::size_t>(std::max(capacity, 0))),
+                    fds);
+        return static_cast<int>(wanted.size());
+    }
+    catch (...)
+    {
+        object_error(nullptr, "GUI failure: %s", maxmsp::GetCurrentExceptionText().GetCString());
+        return 0;
     }
 }
 
