@@ -123,11 +123,8 @@ void MidiOscMap::EditEntry(std::size_t index, int channel, int controller, OscAd
 
 void MidiOscMap::processEditedEntry(Entry const& entry)
 {
-    // No MIDI message carries this entry: a message built from it would be masked or clamped into
-    // another entry's channel and controller, and process that entry instead.
-    bool const carried =
-        entry.channel >= 1 && entry.channel <= 16 && entry.controller >= 0 && entry.controller <= 127;
-    if (!carried)
+    // A message built from it would process another entry instead.
+    if (!entry.CanBeCarried())
         return;
     // Built before Process runs: listeners may change the table, and the entry with it.
     MidiMessage const message = controllerMessageOf(entry);

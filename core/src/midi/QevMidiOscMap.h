@@ -47,6 +47,13 @@ public:
         // table; never saved.
         std::uint64_t serial = 0;
 
+        // Whether a MIDI message can carry the entry's channel and controller. One built from an
+        // entry outside 1..16 and 0..127 has them clamped and masked into another entry's.
+        bool CanBeCarried() const noexcept
+        {
+            return channel >= 1 && channel <= 16 && controller >= 0 && controller <= 127;
+        }
+
         // A new "mapping" element, owned by the caller, holding the eight fields as attributes.
         XmlElement* GetXmlRepresentation() const;
         // An entry read from a "mapping" element: a missing attribute, or a number that is not
