@@ -240,7 +240,8 @@ Vector<MidiMessage> MidiOscMap::applyMapping(OscMessage const& message)
         entry->currentOsc = value;
         entry->currentMidi =
             MidiOscConversion::OscToController(value, entry->minimum, entry->maximum, entry->exponent);
-        result.PushBack(controllerMessageOf(*entry));
+        if (entry->CanBeCarried())
+            result.PushBack(controllerMessageOf(*entry));
     }
     return result;
 }
@@ -259,12 +260,13 @@ void MidiOscMap::ForceUpdate()
     for (unsigned long i = 0; i < entries.GetSize(); ++i)
     {
         Entry const& entry = *entries[i];
+        bool const carried = entry.CanBeCarried();
         MidiMessage const midi = controllerMessageOf(entry);
         OscMessage osc(entry.address);
         osc.ReserveArguments(1);
         osc.Add(entry.currentOsc);
         OscBundle const bundle(std::move(osc));
-        for (unsigned long j = 0; j < listeners.GetSize(); ++j)
+        for (unsigned long j = 0; carried && j < listeners.GetSize(); ++j)
             listeners[j]->MessageProcessed(midi);
         for (unsigned long j = 0; j < listeners.GetSize(); ++j)
             listeners[j]->MessageProcessed(bundle);
