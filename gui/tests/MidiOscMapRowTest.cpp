@@ -463,7 +463,8 @@ TEST_F(MidiOscMapRowTest, ClickingTheLitToggleAgainEndsLearning)
     process(qev::MidiMessage::ControllerEvent(5, 7, 64));
     EXPECT_EQ(1, entry(2).channel);
 
-    // A learn a host thread left before the toggle went off reaches no later switching on.
+    // A learn a host thread left before the toggle went off reaches no later switching on, and
+    // does not keep out the first one of the new switching on.
     auto& toggle = row(2).GetLearnToggle();
     click(toggle);
     onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 20, 10)); });
@@ -472,6 +473,12 @@ TEST_F(MidiOscMapRowTest, ClickingTheLitToggleAgainEndsLearning)
     list.update();
     EXPECT_EQ(1, entry(2).channel);
     EXPECT_TRUE(mapLearns());
+    onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(9, 20, 10)); });
+    toggle.setToggleState(false, juce::sendNotificationSync);
+    toggle.setToggleState(true, juce::sendNotificationSync);
+    onAnotherThread([&] { process(qev::MidiMessage::ControllerEvent(10, 21, 11)); });
+    list.update();
+    EXPECT_EQ(10, entry(2).channel);
 }
 
 TEST_F(MidiOscMapRowTest, AnEditWhileLearningStoresOnlyItsOwnField)

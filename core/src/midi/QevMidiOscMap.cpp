@@ -123,11 +123,8 @@ void MidiOscMap::EditEntry(std::size_t index, int channel, int controller, OscAd
 
 void MidiOscMap::processEditedEntry(Entry const& entry)
 {
-    // No MIDI message carries this entry: a message built from it would be masked or clamped into
-    // another entry's channel and controller, and process that entry instead.
-    bool const carried =
-        entry.channel >= 1 && entry.channel <= 16 && entry.controller >= 0 && entry.controller <= 127;
-    if (!carried)
+    // A message built from it would process another entry instead.
+    if (!entry.CanBeCarried())
         return;
     // Built before Process runs: listeners may change the table, and the entry with it.
     MidiMessage const message = controllerMessageOf(entry);
@@ -243,7 +240,8 @@ Vector<MidiMessage> MidiOscMap::applyMapping(OscMessage const& message)
         entry->currentOsc = value;
         entry->currentMidi =
             MidiOscConversion::OscToController(value, entry->minimum, entry->maximum, entry->exponent);
-        result.PushBack(controllerMessageOf(*entry));
+        if (entry->CanBeCarried())
+            result.PushBack(controllerMessageOf(*entry));
     }
     return result;
 }
@@ -262,12 +260,13 @@ void MidiOscMap::ForceUpdate()
     for (unsigned long i = 0; i < entries.GetSize(); ++i)
     {
         Entry const& entry = *entries[i];
+        bool const carried = entry.CanBeCarried();
         MidiMessage const midi = controllerMessageOf(entry);
         OscMessage osc(entry.address);
         osc.ReserveArguments(1);
         osc.Add(entry.currentOsc);
         OscBundle const bundle(std::move(osc));
-        for (unsigned long j = 0; j < listeners.GetSize(); ++j)
+        for (unsigned long j = 0; carried && j < listeners.GetSize(); ++j)
             listeners[j]->MessageProcessed(midi);
         for (unsigned long j = 0; j < listeners.GetSize(); ++j)
             listeners[j]->MessageProcessed(bundle);

@@ -27,7 +27,7 @@ class MidiOscMap
 {
 public:
     // One mapping. Channels outside 1..16 and controllers outside 0..127 never match incoming
-    // MIDI; the address never holds wildcards.
+    // MIDI, and no MIDI message leaves for them; the address never holds wildcards.
     struct Entry
     {
         Entry() = default;
@@ -47,6 +47,13 @@ public:
         // table; never saved.
         std::uint64_t serial = 0;
 
+        // Whether a MIDI message can carry the entry's channel and controller. One built from an
+        // entry outside 1..16 and 0..127 has them clamped and masked into another entry's.
+        bool CanBeCarried() const noexcept
+        {
+            return channel >= 1 && channel <= 16 && controller >= 0 && controller <= 127;
+        }
+
         // A new "mapping" element, owned by the caller, holding the eight fields as attributes.
         XmlElement* GetXmlRepresentation() const;
         // An entry read from a "mapping" element: a missing attribute, or a number that is not
@@ -62,7 +69,8 @@ public:
     {
     public:
         virtual ~Listener() = default;
-        // A controller message computed from OSC input or re-sent by ForceUpdate.
+        // A controller message computed from OSC input or re-sent by ForceUpdate; never one for
+        // an entry no MIDI message can carry.
         virtual void MessageProcessed(MidiMessage const& message);
         // The OSC messages computed from one MIDI message, or one entry re-sent by ForceUpdate.
         virtual void MessageProcessed(OscBundle const& bundle);
@@ -127,11 +135,12 @@ public:
     // as one bundle (none when no entry matches), then, with MIDI learn on, reports the message
     // to every listener whatever it was.
     void Process(MidiMessage const& message);
-    // Sends one controller message per entry whose address equals the message's; the message
-    // must carry exactly one number. Patterns with wildcards are ignored.
+    // Stores the value in every entry whose address equals the message's and sends the
+    // controller message of each that a MIDI message can carry; the message must carry exactly
+    // one number. Patterns with wildcards are ignored.
     void Process(OscMessage const& message);
-    // Re-sends every entry's current values, unchanged: its controller message, then a bundle of
-    // its OSC message.
+    // Re-sends every entry's current values, unchanged: its controller message (unless no MIDI
+    // message can carry the entry), then a bundle of its OSC message.
     void ForceUpdate();
 
 private:

@@ -428,8 +428,8 @@ void MidiOscMapControllers::MessageReceivedWhileMidiLearn(qev::MidiMessage const
     }
     // The rows belong to the message thread: the learn waits for the next bringing in line there,
     // which the host's refresh of a shown editor starts, or else the posted update. Later messages
-    // find a learn left already.
-    if (!leftLearn.left)
+    // find a learn left already, unless it was left in an earlier learning, which nothing learns.
+    if (!leftLearn.left || leftLearn.session != learnSession)
         leftLearn = {true, learnSession, channel, controller, value};
     triggerAsyncUpdate();
 }

@@ -181,8 +181,9 @@ private:
     // one (a replaced table counts as a new one).
     int learningIndex = -1;
     std::uint64_t learnSession = 0;
-    // Under the lock: the first controller message a host thread received while learning, which
-    // the message thread learns when it next brings the rows in line.
+    // Under the lock: the first controller message a host thread received in the latest learning
+    // that received one, which the message thread learns when it next brings the rows in line, if
+    // that learning is still on.
     struct LeftLearn
     {
         bool left = false;
