@@ -49,7 +49,8 @@ DocumentWindow::DocumentWindow(juce::Component* content)
 
 DocumentWindow::~DocumentWindow()
 {
-    leaveFullScreen();
+    // The desktop refuses a window that leaves it, or dies, while in full screen.
+    SetFullScreen(false);
     removeFromDesktop();
 }
 
@@ -99,14 +100,14 @@ bool DocumentWindow::SetCenterAndToFront()
     {
         auto const placement = GetPlacement();
         Place(placement.withPosition(
-            CentredPosition(display->userArea, placement.getWidth(), placement.getHeight())));
+            CentredPosition(userArea(*display), placement.getWidth(), placement.getHeight())));
     }
     return SetVisibleAndToFront();
 }
 
 void DocumentWindow::Close()
 {
-    leaveFullScreen();
+    SetFullScreen(false);
     setVisible(false);
     removeFromDesktop();
 }
@@ -119,7 +120,28 @@ bool DocumentWindow::Maximize()
     if (auto* peer = getPeer())
         if (auto const shown = NativeWindow::FrameOf(*peer))
             frame = shown;
-    Place(frame ? frame->subtractedFrom(display->userArea) : display->userArea);
+    auto const area = userArea(*display);
+    Place(frame ? frame->subtractedFrom(area) : area);
+    return true;
+}
+
+bool DocumentWindow::SetFullScreen(bool full)
+{
+    if (full == isKioskMode())
+        return true;
+    auto& desktop = juce::Desktop::getInstance();
+    if (full)
+    {
+        // Full screen takes the bounds of the window's display: off the desktop there is none.
+        if (!isOnDesktop() || findDisplay() == nullptr)
+            return false;
+        desktop.setKioskModeComponent(this, true);
+        return true;
+    }
+    if (auto* peer = getPeer())
+        NativeWindow::LeaveFullScreenState(*peer);
+    // The framework gives the window back its bounds from before.
+    desktop.setKioskModeComponent(nullptr, true);
     return true;
 }
 
@@ -224,16 +246,7 @@ bool DocumentWindow::perform(juce::ApplicationCommandTarget::InvocationInfo cons
     switch (info.commandID)
     {
     case fullScreenCommand:
-        if (isKioskMode())
-        {
-            juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
-            return true;
-        }
-        // Full screen takes the bounds of the window's display: off the desktop there is none.
-        if (!isOnDesktop() || findDisplay() == nullptr)
-            return false;
-        juce::Desktop::getInstance().setKioskModeComponent(this, true);
-        return true;
+        return SetFullScreen(!isKioskMode());
     case closeWindowCommand:
         Close();
         return true;
@@ -244,19 +257,18 @@ bool DocumentWindow::perform(juce::ApplicationCommandTarget::InvocationInfo cons
     }
 }
 
-void DocumentWindow::leaveFullScreen()
-{
-    if (!isKioskMode())
-        return;
-    // The framework gives the window back its bounds from before.
-    juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
-}
-
 juce::Displays::Display const* DocumentWindow::findDisplay() const
 {
     if (!Runtime::HasDisplay())
         return nullptr;
     return juce::Desktop::getInstance().getDisplays().getDisplayForPoint(getScreenPosition());
+}
+
+juce::Rectangle<int> DocumentWindow::userArea(juce::Displays::Display const& display)
+{
+    auto const work = NativeWindow::WorkArea();
+    auto const area = work ? display.userArea.getIntersection(*work) : display.userArea;
+    return area.isEmpty() ? display.userArea : area;
 }
 
 } // namespace qgui

@@ -51,6 +51,10 @@ public:
     // title bar stays on the screen. False without a display.
     bool Maximize();
 
+    // Enters or leaves the framework's full screen, which takes the whole display. False when the
+    // window cannot enter it: off the desktop, or without a display.
+    bool SetFullScreen(bool full);
+
     // Where the window is shown next: where it was when hidden, or was put since; else its bounds.
     juce::Rectangle<int> GetPlacement() const { return hiddenAt.value_or(getBounds()); }
     // Asks for the bounds; a hidden window is shown there.
@@ -91,9 +95,9 @@ public:
     bool perform(juce::ApplicationCommandTarget::InvocationInfo const& info) override;
 
 private:
-    // The desktop refuses a window that leaves it, or dies, while in full screen.
-    void leaveFullScreen();
     juce::Displays::Display const* findDisplay() const;
+    // The display's user area without what a window manager keeps for its panels.
+    static juce::Rectangle<int> userArea(juce::Displays::Display const& display);
 
     // Made on the message thread at construction, so that other threads only ever copy it.
     juce::Component::SafePointer<DocumentWindow> self;

@@ -4,6 +4,8 @@
 
 #include "QguiNativeWindow.h"
 
+#include <algorithm>
+
 namespace juce
 {
 // The framework's hidden message window, whose events it drops unread; declared in none of its
@@ -83,14 +85,15 @@ std::optional<juce::BorderSize<int>> frameFromTree(::Display* x, ::Window window
     if (top == window)
         return std::nullopt;
     int frameX = 0, frameY = 0, left = 0, upper = 0, screenX = 0, screenY = 0;
-    unsigned frameWidth = 0, frameHeight = 0, width = 0, height = 0, border = 0, depth = 0;
+    unsigned frameWidth = 0, frameHeight = 0, border = 0, width = 0, height = 0, ownBorder = 0, depth = 0;
     ::Window child = 0;
     if (symbols->xGetGeometry(x, top, &root, &frameX, &frameY, &frameWidth, &frameHeight, &border, &depth) == 0 ||
-        symbols->xGetGeometry(x, window, &root, &left, &upper, &width, &height, &border, &depth) == 0 ||
+        symbols->xGetGeometry(x, window, &root, &left, &upper, &width, &height, &ownBorder, &depth) == 0 ||
         symbols->xTranslateCoordinates(x, window, root, 0, 0, &screenX, &screenY, &child) == 0)
         return std::nullopt;
-    int const right = frameX + static_cast<int>(frameWidth) - screenX - static_cast<int>(width);
-    int const bottom = frameY + static_cast<int>(frameHeight) - screenY - static_cast<int>(height);
+    // The frame's own border is outside its size.
+    int const right = frameX + static_cast<int>(frameWidth + 2 * border) - screenX - static_cast<int>(width);
+    int const bottom = frameY + static_cast<int>(frameHeight + 2 * border) - screenY - static_cast<int>(height);
     return juce::BorderSize<int>(screenY - frameY, screenX - frameX, bottom, right);
 }
 
@@ -164,6 +167,56 @@ std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
     if (!frame)
         return std::nullopt;
     return frame->multipliedBy(1.0 / peer.getPlatformScaleFactor());
+}
+
+std::optional<juce::Rectangle<int>> WorkArea()
+{
+    auto* x = display();
+    if (x == nullptr)
+        return std::nullopt;
+    using juce::XWindowSystemUtilities::Atoms;
+    using juce::XWindowSystemUtilities::GetXProperty;
+    auto* symbols = juce::X11Symbols::getInstance();
+    juce::XWindowSystemUtilities::ScopedXLock const lock;
+    ::Window const root = symbols->xRootWindow(x, symbols->xDefaultScreen(x));
+    ::Atom const areas = Atoms::getIfExists(x, "_NET_WORKAREA");
+    ::Atom const current = Atoms::getIfExists(x, "_NET_CURRENT_DESKTOP");
+    if (areas == None)
+        return std::nullopt;
+    // One area for each desktop.
+    long desktop = 0;
+    if (current != None)
+        if (GetXProperty const index(x, root, current, 0, 1, false, XA_CARDINAL);
+            index.success && index.actualFormat == 32 && index.numItems == 1)
+            desktop = std::max(0L, *reinterpret_cast<long const*>(index.data));
+    GetXProperty const area(x, root, areas, desktop * 4, 4, false, XA_CARDINAL);
+    if (!area.success || area.actualFormat != 32 || area.numItems != 4)
+        return std::nullopt;
+    auto const* v = reinterpret_cast<long const*>(area.data);
+    juce::Rectangle<int> const physical(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
+                                        static_cast<int>(v[3]));
+    return juce::Desktop::getInstance().getDisplays().physicalToLogical(physical);
+}
+
+void LeaveFullScreenState(juce::ComponentPeer& peer)
+{
+    auto* x = display();
+    ::Window const window = handleOf(peer);
+    if (x == nullptr || window == 0)
+        return;
+    using juce::XWindowSystemUtilities::Atoms;
+    auto* symbols = juce::X11Symbols::getInstance();
+    juce::XWindowSystemUtilities::ScopedXLock const lock;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = Atoms::getCreating(x, "_NET_WM_STATE");
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 0; // remove
+    event.xclient.data.l[1] = static_cast<long>(Atoms::getCreating(x, "_NET_WM_STATE_FULLSCREEN"));
+    event.xclient.data.l[3] = 1; // asked by the application
+    symbols->xSendEvent(x, symbols->xRootWindow(x, symbols->xDefaultScreen(x)), False,
+                        SubstructureRedirectMask | SubstructureNotifyMask, &event);
 }
 
 void DeliverQueuedEvents(bool sendRequests)

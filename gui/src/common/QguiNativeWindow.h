@@ -30,6 +30,13 @@ void PlaceBeforeShowing(juce::ComponentPeer& peer, juce::Rectangle<int> const& b
 // The window manager's frame around the window while it has one, in the framework's units.
 std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer);
 
+// The part of the screen a window manager leaves to windows (without its panels), when it says.
+std::optional<juce::Rectangle<int>> WorkArea();
+
+// Asks a window manager that took the window for a full-screen one to take it no longer. Some do
+// so by themselves when a window asks for the whole screen, and keep it so until told.
+void LeaveFullScreenState(juce::ComponentPeer& peer);
+
 // Has the framework read the events its display connection already holds. The framework reads
 // events when the connection becomes readable; a round trip to the server (as bringing a window to
 // the front makes) takes in the events that came meanwhile, and they would wait for the next

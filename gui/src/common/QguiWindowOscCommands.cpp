@@ -1,7 +1,6 @@
 #include "QguiFunctions.h"
 #include "QguiMaxMspWindowManager.h"
 #include "QguiOscArguments.h"
-#include "QguiRuntime.h"
 #include "QguiStrings.h"
 #include "osc/QevCommonPatterns.h"
 #include "osc/QevOscAddress.h"
@@ -160,16 +159,7 @@ bool MaxMspWindowManager::processWindowMessage(qev::OscMessage const& fullMessag
     }
     if (asBoolean(message, flag) && matches(CommonPatterns::fullscreen()))
     {
-        if (flag)
-        {
-            // Full screen takes the bounds of the window's display: off the desktop there is none.
-            if (!isKioskMode() && isOnDesktop() && Runtime::HasDisplay())
-                juce::Desktop::getInstance().setKioskModeComponent(this, true);
-        }
-        else if (isKioskMode())
-        {
-            juce::Desktop::getInstance().setKioskModeComponent(nullptr, true);
-        }
+        SetFullScreen(flag);
         result = true;
     }
     if (none && matches(CommonPatterns::maximize()))
