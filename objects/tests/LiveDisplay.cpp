@@ -229,6 +229,8 @@ int Process::Run(std::vector<std::string> const& arguments, std::vector<std::str
 struct Display::Connection
 {
     ::Display* x = nullptr;
+    std::vector<::Window> watched;
+    int hintWrites = 0;
     ~Connection()
     {
         if (x != nullptr)
@@ -241,9 +243,14 @@ std::string Display::MissingTools()
 {
     std::string missing;
     for (std::string const tool : {"Xvfb", "xdotool", "openbox"})
-        if (Process::Run({"/bin/sh", "-c", "command -v " + tool}, {}) != 0)
+        if (!Installed(tool))
             missing += std::string(missing.empty() ? "" : ", ") + tool;
     return missing;
+}
+
+bool Display::Installed(std::string const& program)
+{
+    return Process::Run({"/bin/sh", "-c", "command -v " + program}, {}) == 0;
 }
 
 Display::Display(int width, int height) : width(width), height(height), x(std::make_unique<Connection>())
@@ -304,33 +311,74 @@ Display::~Display()
     server.reset();
 }
 
-bool Display::StartWindowManager()
+bool Display::StartWindowManager(std::string const& program)
 {
     if (!Ok())
         return false;
     if (windowManager == nullptr)
-        windowManager = std::make_unique<Process>(std::vector<std::string>{"openbox", "--sm-disable"},
-                                                  environment(), false);
-    // A managing window manager names its check window on the root.
+    {
+        std::vector<std::string> command{program};
+        if (program == "openbox")
+            command.push_back("--sm-disable");
+        else if (program == "xfwm4") // its settings come over a session bus
+            command = {"dbus-run-session", "xfwm4", "--compositor=off"};
+        else if (program == "twm") // moves that grab the server would hold up our own requests
+        {
+            std::string const settings = std::filesystem::temp_directory_path() / ("live-twmrc" + name.substr(1));
+            std::ofstream(settings) << "NoGrabServer\nOpaqueMove\n"
+                                    << "TitleFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+                                    << "ResizeFont \"fixed\"\nIconManagerFont \"fixed\"\n";
+            command = {"twm", "-f", settings};
+        }
+        windowManager = std::make_unique<Process>(command, environment(), false);
+    }
+    // A window manager redirects the root's children to itself.
     auto const start = Clock::now();
     while (millisecondsSince(start) < 10000)
     {
-        Atom const check = XInternAtom(x->x, "_NET_SUPPORTING_WM_CHECK", True);
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (check != 0 && XGetWindowProperty(x->x, x->Root(), check, 0, 1, False, AnyPropertyType, &type,
-                                             &format, &count, &after, &data) == Success)
-        {
-            if (data != nullptr)
-                XFree(data);
-            if (count == 1)
-                return true;
-        }
+        XWindowAttributes a{};
+        if (XGetWindowAttributes(x->x, x->Root(), &a) != 0 && (a.all_event_masks & SubstructureRedirectMask) != 0)
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+Rect Display::WorkArea() const
+{
+    Rect area{0, 0, width, height};
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Atom const work = XInternAtom(x->x, "_NET_WORKAREA", True);
+    if (work != 0 && XGetWindowProperty(x->x, x->Root(), work, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                                        &after, &data) == Success &&
+        count == 4 && format == 32)
+    {
+        auto const* v = reinterpret_cast<long const*>(data);
+        area = {int(v[0]), int(v[1]), int(v[2]), int(v[3])};
+    }
+    if (data != nullptr)
+        XFree(data);
+    return area;
+}
+
+int Display::HintWrites(Window w)
+{
+    if (w != 0 && std::find(x->watched.begin(), x->watched.end(), w) == x->watched.end())
+    {
+        XSelectInput(x->x, w, PropertyChangeMask);
+        x->watched.push_back(w);
+    }
+    XSync(x->x, False);
+    while (XPending(x->x) > 0)
+    {
+        XEvent e;
+        XNextEvent(x->x, &e);
+        x->hintWrites += e.type == PropertyNotify && e.xproperty.atom == XA_WM_NORMAL_HINTS;
+    }
+    return x->hintWrites;
 }
 
 Window Display::FindWindow(std::string const& title) const
@@ -357,13 +405,30 @@ Rect Display::ClientBounds(Window w) const
 
 Rect Display::FrameBounds(Window w) const
 {
-    // The ancestor just below the root is the frame (the window itself when nothing framed it).
+    // As the window manager says it draws it; some have invisible borders for resizing beyond.
+    Rect const client = ClientBounds(w);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Atom const extents = XInternAtom(x->x, "_NET_FRAME_EXTENTS", True);
+    long e[4] = {0, 0, 0, 0};
+    if (extents != 0 && XGetWindowProperty(x->x, w, extents, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                                           &after, &data) == Success &&
+        count == 4 && format == 32)
+        std::memcpy(e, data, sizeof e);
+    if (data != nullptr)
+        XFree(data);
+    if (e[0] != 0 || e[1] != 0 || e[2] != 0 || e[3] != 0)
+        return {client.x - int(e[0]), client.y - int(e[2]), client.width + int(e[0] + e[1]),
+                client.height + int(e[2] + e[3])};
+    // Else the ancestor just below the root (the window itself when nothing framed it).
     ::Window top = w;
     for (;;)
     {
         ::Window root = 0, parent = 0, *children = nullptr;
-        unsigned int count = 0;
-        if (top == 0 || XQueryTree(x->x, top, &root, &parent, &children, &count) == 0)
+        unsigned int n = 0;
+        if (top == 0 || XQueryTree(x->x, top, &root, &parent, &children, &n) == 0)
             return {};
         if (children != nullptr)
             XFree(children);
@@ -375,6 +440,19 @@ Rect Display::FrameBounds(Window w) const
     if (XGetWindowAttributes(x->x, top, &a) == 0)
         return {};
     return {a.x, a.y, a.width + 2 * a.border_width, a.height + 2 * a.border_width};
+}
+
+void Display::AskToClose(Window w)
+{
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(x->x, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(x->x, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x->x, w, False, NoEventMask, &e);
+    XFlush(x->x);
 }
 
 void Display::xdotool(std::vector<std::string> arguments)

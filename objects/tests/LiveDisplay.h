@@ -95,6 +95,7 @@ class Display
 public:
     // Names the missing programs (Xvfb, xdotool, openbox), or "".
     static std::string MissingTools();
+    static bool Installed(std::string const& program);
 
     explicit Display(int width = 1280, int height = 800);
     ~Display();
@@ -105,8 +106,9 @@ public:
     int Width() const { return width; }
     int Height() const { return height; }
 
-    // Starts openbox and waits until it manages the screen.
-    bool StartWindowManager();
+    // Starts the window manager (openbox, xfwm4, metacity, fluxbox, icewm, twm, jwm...) and waits
+    // until it manages the screen.
+    bool StartWindowManager(std::string const& program = "openbox");
     bool HasWindowManager() const { return windowManager != nullptr; }
 
     // The mapped top-level client window with this title, or 0.
@@ -115,10 +117,15 @@ public:
     // Whether X sends the keyboard to w (or a window inside it). The window manager gives the
     // focus in its own time: keys typed before that go elsewhere.
     bool HasFocus(Window w) const;
-    // The client area on the screen, and the window manager's frame around it (the client's own
-    // bounds without a window manager).
+    // The client area on the screen, and the window manager's frame around it as it is drawn (the
+    // client's own bounds without a window manager).
     Rect ClientBounds(Window w) const;
     Rect FrameBounds(Window w) const;
+    // What the window manager leaves to windows, its panels aside; the screen without one.
+    Rect WorkArea() const;
+    // How often the program has asked for the place of w, or of another window watched before,
+    // since it was first watched (each request writes the window's size hints).
+    int HintWrites(Window w);
 
     // Real X input through xdotool, to whichever window is under the pointer or has the focus.
     void MovePointer(int x, int y);
@@ -126,6 +133,8 @@ public:
     void Drag(int fromX, int fromY, int toX, int toY);
     void Type(std::string const& text);
     void Key(std::string const& keys); // xdotool's names: "Return", "ctrl+w", "shift+f"
+    // What a window manager's close button sends.
+    void AskToClose(Window w);
 
     Image Grab(Rect const& area) const;
 

@@ -181,11 +181,7 @@ void DocumentWindow::setVisible(bool shouldBeVisible)
     auto* peer = getPeer();
     if (peer != nullptr && shouldBeVisible && !isVisible())
     {
-        auto const placement = GetPlacement();
-        setBounds(placement);
-        // Also where the framework believes the window is already, and may not have read yet
-        // that the window manager moved it.
-        NativeWindow::PlaceBeforeShowing(*peer, placement);
+        setBounds(GetPlacement());
     }
     else if (peer != nullptr && !shouldBeVisible && isVisible())
     {

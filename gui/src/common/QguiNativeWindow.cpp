@@ -20,6 +20,7 @@ namespace
 
 juce::X11Symbols::XSetWMNormalHints originalSetHints = nullptr;
 juce::X11Symbols::XMoveResizeWindow originalMoveResize = nullptr;
+juce::X11Symbols::XMapWindow originalMap = nullptr;
 
 ::Display* display()
 {
@@ -41,11 +42,27 @@ juce::ComponentPeer* titledPeerOf(::Window window)
     return nullptr;
 }
 
+juce::Rectangle<int> physicalBounds(juce::ComponentPeer& peer)
+{
+    return juce::Desktop::getInstance().getDisplays().logicalToPhysical(peer.getBounds());
+}
+
+// Every write of a titled window's size hints says that its place is the program's, with static
+// gravity: a write of size limits alone would otherwise leave a window manager free to place the
+// window by its own rules (some by the user's hand) when it frames it.
 void setHints(::Display* x, ::Window window, XSizeHints* hints)
 {
-    if (titledPeerOf(window) != nullptr)
+    if (auto* peer = titledPeerOf(window))
     {
-        hints->flags |= PWinGravity;
+        if ((hints->flags & USPosition) == 0)
+        {
+            auto const bounds = physicalBounds(*peer);
+            hints->x = bounds.getX();
+            hints->y = bounds.getY();
+            hints->width = bounds.getWidth();
+            hints->height = bounds.getHeight();
+        }
+        hints->flags |= USPosition | USSize | PWinGravity;
         hints->win_gravity = StaticGravity;
     }
     originalSetHints(x, window, hints);
@@ -63,6 +80,23 @@ void moveResize(::Display* x, ::Window window, int left, int top, unsigned width
             top += native.getTop();
         }
     originalMoveResize(x, window, left, top, width, height);
+}
+
+void map(::Display* x, ::Window window)
+{
+    if (auto* peer = titledPeerOf(window))
+    {
+        auto* symbols = juce::X11Symbols::getInstance();
+        if (auto* hints = symbols->xAllocSizeHints())
+        {
+            setHints(x, window, hints);
+            symbols->xFree(hints);
+        }
+        auto const bounds = physicalBounds(*peer);
+        originalMoveResize(x, window, bounds.getX(), bounds.getY(), static_cast<unsigned>(bounds.getWidth()),
+                           static_cast<unsigned>(bounds.getHeight()));
+    }
+    originalMap(x, window);
 }
 
 // The frame a window manager gives without saying so (one that does not set _NET_FRAME_EXTENTS):
@@ -106,8 +140,10 @@ void Install() noexcept
         return;
     originalSetHints = symbols->xSetWMNormalHints;
     originalMoveResize = symbols->xMoveResizeWindow;
+    originalMap = symbols->xMapWindow;
     symbols->xSetWMNormalHints = setHints;
     symbols->xMoveResizeWindow = moveResize;
+    symbols->xMapWindow = map;
 }
 
 void Remove() noexcept
@@ -118,36 +154,11 @@ void Remove() noexcept
     {
         symbols->xSetWMNormalHints = originalSetHints;
         symbols->xMoveResizeWindow = originalMoveResize;
+        symbols->xMapWindow = originalMap;
     }
     originalSetHints = nullptr;
     originalMoveResize = nullptr;
-}
-
-void PlaceBeforeShowing(juce::ComponentPeer& peer, juce::Rectangle<int> const& bounds)
-{
-    auto* x = display();
-    ::Window const window = handleOf(peer);
-    if (x == nullptr || window == 0)
-        return;
-    auto* symbols = juce::X11Symbols::getInstance();
-    float const scale = peer.getComponent().getDesktopScaleFactor();
-    auto const physical =
-        juce::Desktop::getInstance().getDisplays().logicalToPhysical(scale != 1.0f ? bounds * scale : bounds);
-    juce::XWindowSystemUtilities::ScopedXLock const lock;
-    auto* hints = symbols->xAllocSizeHints();
-    if (hints == nullptr)
-        return;
-    hints->flags = USSize | USPosition | PWinGravity;
-    hints->x = physical.getX();
-    hints->y = physical.getY();
-    hints->width = physical.getWidth();
-    hints->height = physical.getHeight();
-    hints->win_gravity = StaticGravity;
-    (originalSetHints != nullptr ? originalSetHints : symbols->xSetWMNormalHints)(x, window, hints);
-    symbols->xFree(hints);
-    (originalMoveResize != nullptr ? originalMoveResize : symbols->xMoveResizeWindow)(
-        x, window, physical.getX(), physical.getY(), static_cast<unsigned>(physical.getWidth()),
-        static_cast<unsigned>(physical.getHeight()));
+    originalMap = nullptr;
 }
 
 std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
