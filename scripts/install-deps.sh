@@ -7,7 +7,8 @@ packages=(
   cmake g++ make ninja-build ccache clang libclang-rt-14-dev clang-format
   libgtest-dev libgmock-dev libbenchmark-dev locales
   liblo-dev liboscpack-dev liblo-tools libpugixml-dev
-  juce-modules-source xvfb xauth openbox xdotool x11-utils fonts-liberation pkg-config libfreetype-dev libfontconfig-dev
+  juce-modules-source xvfb xauth xdotool x11-utils fonts-liberation pkg-config libfreetype-dev libfontconfig-dev
+  openbox xfwm4 dbus-daemon metacity fluxbox icewm twm jwm
   libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libxrender-dev libgl-dev libasound2-dev
   libpng-dev libjpeg-dev
 )
