@@ -178,16 +178,15 @@ void DocumentWindow::closeButtonPressed()
 
 void DocumentWindow::setVisible(bool shouldBeVisible)
 {
-    auto* peer = getPeer();
-    if (peer != nullptr && shouldBeVisible && !isVisible())
-    {
-        setBounds(GetPlacement());
-    }
-    else if (peer != nullptr && !shouldBeVisible && isVisible())
+    if (auto* peer = getPeer(); peer != nullptr && !shouldBeVisible && isVisible())
     {
         hiddenAt = getBounds();
         if (auto const shown = NativeWindow::FrameOf(*peer))
             frame = shown;
+    }
+    else if (shouldBeVisible && hiddenAt)
+    {
+        setBounds(*hiddenAt);
     }
     juce::DocumentWindow::setVisible(shouldBeVisible);
     if (isVisible())
