@@ -263,7 +263,7 @@ TEST_F(WindowOscCommands, StateIsTheCommandsThatRestoreIt)
 // A window manager frames the window each time it is shown and may move it meanwhile; recalled
 // bounds are still the window's own, and a window maximized before it is framed anew has its frame
 // in the work area once framed. Runs only where a window manager was started for it: the live tests
-// run it on a display of their own under each common one.
+// run it on a display of their own under openbox.
 TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsTheFrameOnScreen)
 {
     if (std::getenv("QGUI_WINDOW_MANAGER") == nullptr || !qgui::Runtime::HasDisplay())

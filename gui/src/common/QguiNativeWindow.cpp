@@ -116,19 +116,24 @@ std::optional<juce::BorderSize<int>> frameFromTree(::Display* x, ::Window window
             break;
         top = parent;
     }
-    if (top == window)
+    // A frame that is still being put together is no answer.
+    XWindowAttributes attributes{};
+    if (top == window || symbols->xGetWindowAttributes(x, window, &attributes) == 0 ||
+        attributes.map_state != IsViewable)
         return std::nullopt;
-    int frameX = 0, frameY = 0, left = 0, upper = 0, screenX = 0, screenY = 0;
-    unsigned frameWidth = 0, frameHeight = 0, border = 0, width = 0, height = 0, ownBorder = 0, depth = 0;
+    int frameX = 0, frameY = 0, screenX = 0, screenY = 0;
+    unsigned frameWidth = 0, frameHeight = 0, border = 0, depth = 0;
     ::Window child = 0;
     if (symbols->xGetGeometry(x, top, &root, &frameX, &frameY, &frameWidth, &frameHeight, &border, &depth) == 0 ||
-        symbols->xGetGeometry(x, window, &root, &left, &upper, &width, &height, &ownBorder, &depth) == 0 ||
         symbols->xTranslateCoordinates(x, window, root, 0, 0, &screenX, &screenY, &child) == 0)
         return std::nullopt;
     // The frame's own border is outside its size.
-    int const right = frameX + static_cast<int>(frameWidth + 2 * border) - screenX - static_cast<int>(width);
-    int const bottom = frameY + static_cast<int>(frameHeight + 2 * border) - screenY - static_cast<int>(height);
-    return juce::BorderSize<int>(screenY - frameY, screenX - frameX, bottom, right);
+    int const right = frameX + static_cast<int>(frameWidth + 2 * border) - screenX - attributes.width;
+    int const bottom = frameY + static_cast<int>(frameHeight + 2 * border) - screenY - attributes.height;
+    juce::BorderSize<int> const frame(screenY - frameY, screenX - frameX, bottom, right);
+    if (frame.getTop() < 0 || frame.getLeft() < 0 || bottom < 0 || right < 0)
+        return std::nullopt;
+    return frame;
 }
 
 } // namespace
