@@ -15,6 +15,8 @@ KeyMappingEditorWindow::KeyMappingEditorWindow()
     // Centring needs a display.
     if (Runtime::HasDisplay())
         centreWithSize(getWidth(), getHeight());
+    // As the companion windows: on the desktop once opened.
+    removeFromDesktop();
 }
 
 KeyMappingEditorWindow::~KeyMappingEditorWindow()

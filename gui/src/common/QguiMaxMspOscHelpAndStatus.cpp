@@ -98,6 +98,9 @@ template <typename Window, typename Panel> void showPanel(Window& window, Panel*
     // Centring needs a display.
     if (Runtime::HasDisplay())
         window.centreWithSize(window.getWidth(), window.getHeight());
+    // On the desktop once opened: a native window would cost its repaint timer's wake-ups, many
+    // a second, for a window most objects never show.
+    window.removeFromDesktop();
 }
 
 } // namespace
