@@ -10,7 +10,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
-#include <sys/eventfd.h>
 #include <thread>
 #include <utility>
 
@@ -32,11 +31,8 @@ struct HostTest
 
 maxclass* hostTestClass = nullptr;
 int idleTurns = 0;
-int const guiWork = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); // the GUI's descriptor
-
-// What "later" asked for, done from another thread once the host is about to wait for input.
+// The object whose task "later" queues from another thread once the host is about to wait for input.
 HostTest* laterOwner = nullptr;
-bool laterGui = false;
 std::thread laterThread;
 
 void* hosttest_new(symbol*, short argc, atom* argv)
@@ -216,10 +212,9 @@ void hosttest_idles(HostTest* x)
     idleTurns = 0;
 }
 
-void hosttest_later(HostTest* x, symbol*, long argc, atom* argv)
+void hosttest_later(HostTest* x)
 {
     laterOwner = x;
-    laterGui = argc > 0 && atom_getsym(argv) == gensym("gui");
 }
 
 void hosttest_assist(HostTest*, void*, long io, long index, char* text)
@@ -245,30 +240,22 @@ template <typename Function> method asMethod(Function f)
 extern "C" EXPORTED void maxhost_gui_hook(int event)
 {
     if (event == MAXHOST_GUI_IDLE)
-    {
         ++idleTurns;
-        eventfd_t work = 0;
-        if (eventfd_read(guiWork, &work) == 0)
-            object_post(nullptr, "gui work on main: %d", systhread_ismainthread());
-    }
     else if (event == MAXHOST_GUI_SHUTDOWN)
         object_post(nullptr, "gui shut down");
 }
 
 // Asked right before the host waits: work from another thread from now on can only be done by
 // a host that wakes for it.
-extern "C" EXPORTED int maxhost_gui_descriptors(int* fds, int capacity)
+extern "C" EXPORTED int maxhost_gui_descriptors(int*, int)
 {
     if (HostTest* const x = std::exchange(laterOwner, nullptr))
     {
         if (laterThread.joinable())
             laterThread.join();
-        laterThread = std::thread([x, gui = laterGui]
-                                  { gui ? (void)eventfd_write(guiWork, 1) : qelem_set(x->element); });
+        laterThread = std::thread([x] { qelem_set(x->element); });
     }
-    if (capacity > 0)
-        fds[0] = guiWork;
-    return 1;
+    return 0;
 }
 
 #ifdef MAXHOST_TESTBUNDLE_EMPTY
@@ -301,7 +288,7 @@ EXPORTED int main()
     class_addmethod(c, asMethod(hosttest_save), "save", 0);
     class_addmethod(c, asMethod(hosttest_packet), "packet", A_GIMME, 0);
     class_addmethod(c, asMethod(hosttest_idles), "idles", 0);
-    class_addmethod(c, asMethod(hosttest_later), "later", A_GIMME, 0);
+    class_addmethod(c, asMethod(hosttest_later), "later", 0);
     class_addmethod(c, asMethod(hosttest_throw), "throw", 0);
     if (class_addmethod(c, asMethod(hosttest_where), "typed", A_LONG, 0) != 0)
         object_post(nullptr, "typed method refused");

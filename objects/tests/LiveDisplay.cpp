@@ -63,6 +63,23 @@ bool savePng(Image const& image, std::string const& path)
     return image.width > 0 && stream.openedOk() && juce::PNGImageFormat().writeImageToStream(png, stream);
 }
 
+// A window's property of n CARDINAL values, or none.
+std::vector<long> cardinals(::Display* x, ::Window w, char const* name, long n)
+{
+    std::vector<long> values;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    Atom const atom = XInternAtom(x, name, True);
+    if (atom != 0 && XGetWindowProperty(x, w, atom, 0, n, False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        format == 32 && count == static_cast<unsigned long>(n))
+        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + n);
+    if (data != nullptr)
+        XFree(data);
+    return values;
+}
+
 } // namespace
 
 std::string ToString(Rect const& r)
@@ -242,15 +259,11 @@ struct Display::Connection
 std::string Display::MissingTools()
 {
     std::string missing;
-    for (std::string const tool : {"Xvfb", "xdotool", "openbox"})
-        if (!Installed(tool))
+    for (std::string const tool :
+         {"Xvfb", "xdotool", "openbox", "xfwm4", "dbus-run-session", "metacity", "fluxbox", "icewm", "twm", "jwm"})
+        if (Process::Run({"/bin/sh", "-c", "command -v " + tool}, {}) != 0)
             missing += std::string(missing.empty() ? "" : ", ") + tool;
     return missing;
-}
-
-bool Display::Installed(std::string const& program)
-{
-    return Process::Run({"/bin/sh", "-c", "command -v " + program}, {}) == 0;
 }
 
 Display::Display(int width, int height) : width(width), height(height), x(std::make_unique<Connection>())
@@ -346,38 +359,21 @@ bool Display::StartWindowManager(std::string const& program)
 
 Rect Display::WorkArea() const
 {
-    Rect area{0, 0, width, height};
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    Atom const work = XInternAtom(x->x, "_NET_WORKAREA", True);
-    if (work != 0 && XGetWindowProperty(x->x, x->Root(), work, 0, 4, False, XA_CARDINAL, &type, &format, &count,
-                                        &after, &data) == Success &&
-        count == 4 && format == 32)
-    {
-        auto const* v = reinterpret_cast<long const*>(data);
-        area = {int(v[0]), int(v[1]), int(v[2]), int(v[3])};
-    }
-    if (data != nullptr)
-        XFree(data);
-    return area;
+    auto const v = cardinals(x->x, x->Root(), "_NET_WORKAREA", 4);
+    return v.empty() ? Rect{0, 0, width, height} : Rect{int(v[0]), int(v[1]), int(v[2]), int(v[3])};
 }
 
 int Display::HintWrites(Window w)
 {
-    if (w != 0 && std::find(x->watched.begin(), x->watched.end(), w) == x->watched.end())
+    if (std::find(x->watched.begin(), x->watched.end(), w) == x->watched.end())
     {
         XSelectInput(x->x, w, PropertyChangeMask);
         x->watched.push_back(w);
     }
     XSync(x->x, False);
-    while (XPending(x->x) > 0)
-    {
-        XEvent e;
-        XNextEvent(x->x, &e);
-        x->hintWrites += e.type == PropertyNotify && e.xproperty.atom == XA_WM_NORMAL_HINTS;
-    }
+    for (XEvent e; XPending(x->x) > 0;)
+        if (XNextEvent(x->x, &e) == 0 && e.type == PropertyNotify && e.xproperty.atom == XA_WM_NORMAL_HINTS)
+            ++x->hintWrites;
     return x->hintWrites;
 }
 
@@ -406,22 +402,9 @@ Rect Display::ClientBounds(Window w) const
 Rect Display::FrameBounds(Window w) const
 {
     // As the window manager says it draws it; some have invisible borders for resizing beyond.
-    Rect const client = ClientBounds(w);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    Atom const extents = XInternAtom(x->x, "_NET_FRAME_EXTENTS", True);
-    long e[4] = {0, 0, 0, 0};
-    if (extents != 0 && XGetWindowProperty(x->x, w, extents, 0, 4, False, XA_CARDINAL, &type, &format, &count,
-                                           &after, &data) == Success &&
-        count == 4 && format == 32)
-        std::memcpy(e, data, sizeof e);
-    if (data != nullptr)
-        XFree(data);
-    if (e[0] != 0 || e[1] != 0 || e[2] != 0 || e[3] != 0)
-        return {client.x - int(e[0]), client.y - int(e[2]), client.width + int(e[0] + e[1]),
-                client.height + int(e[2] + e[3])};
+    Rect const c = ClientBounds(w);
+    if (auto const e = cardinals(x->x, w, "_NET_FRAME_EXTENTS", 4); !e.empty() && (e[0] | e[1] | e[2] | e[3]) != 0)
+        return {c.x - int(e[0]), c.y - int(e[2]), c.width + int(e[0] + e[1]), c.height + int(e[2] + e[3])};
     // Else the ancestor just below the root (the window itself when nothing framed it).
     ::Window top = w;
     for (;;)
@@ -605,45 +588,20 @@ bool Host::readFor(int timeoutMs)
     return true;
 }
 
-bool Host::Sync(int timeoutMs)
-{
-    // The marker's echo is not one of the program's lines: it is taken out once seen.
-    std::string const text = "sync " + std::to_string(++markers);
-    std::string const marker = "echo: " + text;
-    Send("@echo " + text);
-    auto const start = Clock::now();
-    std::size_t seen = taken;
-    for (;;)
-    {
-        for (; seen < lines.size(); ++seen)
-            if (lines[seen] == marker)
-            {
-                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(seen));
-                return true;
-            }
-        int const left = timeoutMs - millisecondsSince(start);
-        if (left <= 0 || !readFor(left))
-            return false;
-    }
-}
-
 bool Host::Run(int milliseconds)
 {
-    Send("@run " + std::to_string(milliseconds));
-    // A line that builds a large table's rows takes long under the sanitizers on a busy machine.
-    return Sync(milliseconds + 60000);
+    auto const start = Clock::now();
+    return RunUntil([&] { return millisecondsSince(start) >= milliseconds; }, milliseconds + 1000);
 }
 
 bool Host::RunUntil(std::function<bool()> const& done, int timeoutMs)
 {
+    // The program runs its GUI while it waits for input: only its output is to be read meanwhile.
     auto const start = Clock::now();
-    for (;;)
-    {
-        if (done())
-            return true;
-        if (millisecondsSince(start) > timeoutMs || !Run(50))
+    while (!done())
+        if (millisecondsSince(start) > timeoutMs || !readFor(20))
             return false;
-    }
+    return true;
 }
 
 std::string Host::WaitForLine(std::string const& text, int timeoutMs)

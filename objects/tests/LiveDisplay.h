@@ -13,7 +13,7 @@
 //   live::Rect const r = display.ClientBounds(editor);
 //   display.Click(r.x + 40, r.y + 60);           // xdotool: real pointer and keys
 //   display.Type("/newaddr");  display.Key("Return");
-//   host.RunUntil([&] { ... }, 2000);            // checks between short "@run" lines
+//   host.RunUntil([&] { ... }, 2000);            // until the screen shows it
 //   std::string const table = host.Export();     // the table as "export" writes it
 //   host.Screenshot(editor, "editor.png");       // PNG in the build folder, start-up badge gone
 //
@@ -93,9 +93,8 @@ private:
 class Display
 {
 public:
-    // Names the missing programs (Xvfb, xdotool, openbox), or "".
+    // Names the missing programs (Xvfb, xdotool, the window managers), or "".
     static std::string MissingTools();
-    static bool Installed(std::string const& program);
 
     explicit Display(int width = 1280, int height = 800);
     ~Display();
@@ -162,13 +161,11 @@ public:
 
     // One protocol line; the program runs it in its own time.
     void Send(std::string const& line);
-    // "@run ms": the program's main thread runs for that long before the next line. Returns once the
-    // program has done it.
+    // Lets the program run for that long; false when it has ended.
     bool Run(int milliseconds);
-    // Checks done() after each short "@run" until it holds; false after the timeout.
+    // Checks done() every few milliseconds, while the program runs, until it holds; false after
+    // the timeout or when the program has ended.
     bool RunUntil(std::function<bool()> const& done, int timeoutMs);
-    // Waits until every line sent so far has been done.
-    bool Sync(int timeoutMs = 10000);
 
     // Output lines of the program, in order. WaitForLine returns the first line not yet taken
     // that contains the text (everything before it is taken too), or "" after the timeout.
@@ -204,7 +201,6 @@ private:
     std::string pending;
     std::vector<std::string> lines;
     std::size_t taken = 0;
-    int markers = 0;
     int exports = 0;
     bool ended = false;
     std::map<Window, std::chrono::steady_clock::time_point> firstSeen;

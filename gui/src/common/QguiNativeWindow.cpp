@@ -4,8 +4,6 @@
 
 #include "QguiNativeWindow.h"
 
-#include <algorithm>
-
 namespace juce
 {
 // The framework's hidden message window, whose events it drops unread; declared in none of its
@@ -173,13 +171,10 @@ std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
     if (x == nullptr || window == 0)
         return std::nullopt;
     juce::XWindowSystemUtilities::ScopedXLock const lock;
-    std::optional<juce::BorderSize<int>> frame;
     // A window manager that frames the window says how, or at least does not say that it is empty.
-    if (auto const said = juce::XWindowSystem::getInstance()->getBorderSize(window);
-        said && (said->getTopAndBottom() != 0 || said->getLeftAndRight() != 0))
-        frame = *said;
-    else
-        frame = frameFromTree(x, window);
+    auto const said = juce::XWindowSystem::getInstance()->getBorderSize(window);
+    bool const empty = !said || (said->getTopAndBottom() == 0 && said->getLeftAndRight() == 0);
+    auto const frame = empty ? frameFromTree(x, window) : std::optional(*said);
     if (!frame)
         return std::nullopt;
     return frame->multipliedBy(1.0 / peer.getPlatformScaleFactor());
@@ -190,28 +185,17 @@ std::optional<juce::Rectangle<int>> WorkArea()
     auto* x = display();
     if (x == nullptr)
         return std::nullopt;
-    using juce::XWindowSystemUtilities::Atoms;
-    using juce::XWindowSystemUtilities::GetXProperty;
     auto* symbols = juce::X11Symbols::getInstance();
     juce::XWindowSystemUtilities::ScopedXLock const lock;
-    ::Window const root = symbols->xRootWindow(x, symbols->xDefaultScreen(x));
-    ::Atom const areas = Atoms::getIfExists(x, "_NET_WORKAREA");
-    ::Atom const current = Atoms::getIfExists(x, "_NET_CURRENT_DESKTOP");
-    if (areas == None)
-        return std::nullopt;
-    // One area for each desktop.
-    long desktop = 0;
-    if (current != None)
-        if (GetXProperty const index(x, root, current, 0, 1, false, XA_CARDINAL);
-            index.success && index.actualFormat == 32 && index.numItems == 1)
-            desktop = std::max(0L, *reinterpret_cast<long const*>(index.data));
-    GetXProperty const area(x, root, areas, desktop * 4, 4, false, XA_CARDINAL);
+    // The first desktop's: window managers leave the same area on each.
+    juce::XWindowSystemUtilities::GetXProperty const area(
+        x, symbols->xRootWindow(x, symbols->xDefaultScreen(x)),
+        juce::XWindowSystemUtilities::Atoms::getIfExists(x, "_NET_WORKAREA"), 0, 4, false, XA_CARDINAL);
     if (!area.success || area.actualFormat != 32 || area.numItems != 4)
         return std::nullopt;
     auto const* v = reinterpret_cast<long const*>(area.data);
-    juce::Rectangle<int> const physical(static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]),
-                                        static_cast<int>(v[3]));
-    return juce::Desktop::getInstance().getDisplays().physicalToLogical(physical);
+    return juce::Desktop::getInstance().getDisplays().physicalToLogical(juce::Rectangle<int>(
+        static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])));
 }
 
 void LeaveFullScreenState(juce::ComponentPeer& peer)
