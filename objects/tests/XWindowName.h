@@ -4,8 +4,6 @@
 #include <X11/Xlib.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace live
 {
@@ -29,40 +27,26 @@ inline std::string WindowName(::Display* x, ::Window w)
     return name;
 }
 
-// The mapped window named title nearest the root, the topmost of those at that depth; 0 when
-// none. Breadth first: a window manager puts clients one level down, in its frames.
-inline ::Window FindMappedWindow(::Display* x, std::string const& title)
+// The topmost mapped window named title, or 0; under a window manager, a client in its frame.
+inline ::Window FindMappedWindow(::Display* x, std::string const& title, ::Window under = 0, int depth = 0)
 {
-    std::vector<::Window> level{DefaultRootWindow(x)};
-    for (int depth = 0; depth < 4 && !level.empty(); ++depth)
+    ::Window root = 0, parent = 0, *children = nullptr, found = 0;
+    unsigned int count = 0;
+    if (depth > 3 || XQueryTree(x, under != 0 ? under : DefaultRootWindow(x), &root, &parent, &children, &count) == 0)
+        return 0;
+    // Children come bottom first: the last match is the one on top.
+    for (unsigned int i = 0; i < count; ++i)
     {
-        std::vector<::Window> next;
-        ::Window found = 0;
-        for (::Window w : level)
-        {
-            ::Window root = 0, parent = 0, *children = nullptr;
-            unsigned int count = 0;
-            if (XQueryTree(x, w, &root, &parent, &children, &count) == 0)
-                continue;
-            // Children come bottom first, and each level follows the order of its parents: the
-            // last match is the one on top.
-            for (unsigned int i = 0; i < count; ++i)
-            {
-                XWindowAttributes attributes{};
-                if (WindowName(x, children[i]) == title &&
-                    XGetWindowAttributes(x, children[i], &attributes) != 0 &&
-                    attributes.map_state == IsViewable)
-                    found = children[i];
-                next.push_back(children[i]);
-            }
-            if (children != nullptr)
-                XFree(children);
-        }
-        if (found != 0)
-            return found;
-        level = std::move(next);
+        XWindowAttributes attributes{};
+        if (WindowName(x, children[i]) == title && XGetWindowAttributes(x, children[i], &attributes) != 0 &&
+            attributes.map_state == IsViewable)
+            found = children[i];
+        else if (::Window const inner = FindMappedWindow(x, title, children[i], depth + 1))
+            found = inner;
     }
-    return 0;
+    if (children != nullptr)
+        XFree(children);
+    return found;
 }
 
 } // namespace live
