@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -147,25 +145,4 @@ TEST(MaxhostProgram, ExitsWithTwoWhenItCannotStart)
     ProgramRun const help = runProgram("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("usage: maxhost [--bundle PATH] [FILE...]", 0), 0u);
-}
-
-TEST(MaxhostProgram, RunsTheMainThreadWhileItWaitsForInput)
-{
-    // The input stays open until the work is done: a program that never does it holds up the test.
-    std::string const output = scratch("output");
-    ASSERT_EQ(mkfifo(output.c_str(), 0600), 0);
-    FILE* const input =
-        popen((std::string(MAXHOST_PROGRAM) + " " + bundleArgument + " >" + output).c_str(), "w");
-    FILE* const out = std::fopen(output.c_str(), "r");
-    // "later": another thread queues a task once the program waits for the next line.
-    std::fputs("later\n", input);
-    std::fflush(input);
-    char const* const done = "post: task ran on main: 1, runs 1\n";
-    char seen[256] = "";
-    while (std::strcmp(seen, done) != 0 && std::fgets(seen, sizeof seen, out) != nullptr)
-        continue;
-    EXPECT_STREQ(seen, done);
-    EXPECT_EQ(pclose(input), 0);
-    std::fclose(out);
-    std::remove(output.c_str());
 }

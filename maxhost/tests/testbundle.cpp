@@ -10,8 +10,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
-#include <thread>
-#include <utility>
 
 #define EXPORTED __attribute__((visibility("default")))
 
@@ -31,9 +29,6 @@ struct HostTest
 
 maxclass* hostTestClass = nullptr;
 int idleTurns = 0;
-// The object whose task "later" queues from another thread once the host is about to wait for input.
-HostTest* laterOwner = nullptr;
-std::thread laterThread;
 
 void* hosttest_new(symbol*, short argc, atom* argv)
 {
@@ -61,10 +56,6 @@ void* hosttest_new(symbol*, short argc, atom* argv)
 
 void hosttest_free(HostTest* x)
 {
-    if (laterThread.joinable())
-        laterThread.join();
-    if (laterOwner == x)
-        laterOwner = nullptr;
     object_post(&x->header, "freed with level %lld", x->level);
     qelem_free(x->element);
 }
@@ -212,11 +203,6 @@ void hosttest_idles(HostTest* x)
     idleTurns = 0;
 }
 
-void hosttest_later(HostTest* x)
-{
-    laterOwner = x;
-}
-
 void hosttest_assist(HostTest*, void*, long io, long index, char* text)
 {
     if (io == 1)
@@ -243,19 +229,6 @@ extern "C" EXPORTED void maxhost_gui_hook(int event)
         ++idleTurns;
     else if (event == MAXHOST_GUI_SHUTDOWN)
         object_post(nullptr, "gui shut down");
-}
-
-// Asked right before the host waits: work from another thread from now on can only be done by
-// a host that wakes for it.
-extern "C" EXPORTED int maxhost_gui_descriptors(int*, int)
-{
-    if (HostTest* const x = std::exchange(laterOwner, nullptr))
-    {
-        if (laterThread.joinable())
-            laterThread.join();
-        laterThread = std::thread([x] { qelem_set(x->element); });
-    }
-    return 0;
 }
 
 #ifdef MAXHOST_TESTBUNDLE_EMPTY
@@ -288,7 +261,6 @@ EXPORTED int main()
     class_addmethod(c, asMethod(hosttest_save), "save", 0);
     class_addmethod(c, asMethod(hosttest_packet), "packet", A_GIMME, 0);
     class_addmethod(c, asMethod(hosttest_idles), "idles", 0);
-    class_addmethod(c, asMethod(hosttest_later), "later", 0);
     class_addmethod(c, asMethod(hosttest_throw), "throw", 0);
     if (class_addmethod(c, asMethod(hosttest_where), "typed", A_LONG, 0) != 0)
         object_post(nullptr, "typed method refused");
