@@ -1,6 +1,7 @@
 #include "GuiTestHelpers.h"
 #include "common/QguiDocumentWindow.h"
 #include "common/QguiFunctions.h"
+#include "common/QguiNativeWindow.h"
 #include "common/QguiRuntime.h"
 
 #include <gtest/gtest.h>
@@ -45,9 +46,12 @@ juce::KeyPress key(char character, int modifiers)
     return juce::KeyPress(character, juce::ModifierKeys(modifiers), 0);
 }
 
-// What maximize gives: the user area, less the window manager's frame where there is one.
-juce::Rectangle<int> maximizedBounds(juce::Component& window, juce::Rectangle<int> const& userArea)
+// What maximize gives: the user area, without the panels of a desktop that says where they are
+// and less the window manager's frame where there is one.
+juce::Rectangle<int> maximizedBounds(juce::Component& window, juce::Rectangle<int> userArea)
 {
+    if (auto const work = qgui::NativeWindow::WorkArea())
+        userArea = userArea.getIntersection(*work);
     auto const frame = window.getPeer()->getFrameSizeIfPresent();
     return frame ? (*frame).subtractedFrom(userArea) : userArea;
 }
