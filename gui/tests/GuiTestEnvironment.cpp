@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 // Last: its macros (None, Bool, Status) would clash with the headers above.
 #include <X11/Xlib.h>
 
@@ -38,4 +41,26 @@ guitest::CompositingManagerStandIn::~CompositingManagerStandIn()
 {
     if (display != nullptr)
         XCloseDisplay(static_cast<Display*>(display));
+}
+
+bool guitest::moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> place)
+{
+    auto* const x = XOpenDisplay(nullptr);
+    if (x == nullptr)
+        return false;
+    auto const window = reinterpret_cast<Window>(peer.getNativeHandle());
+    auto const at = [&]
+    {
+        int left = 0, top = 0;
+        Window child = 0;
+        XTranslateCoordinates(x, window, DefaultRootWindow(x), 0, 0, &left, &top, &child);
+        return juce::Point<int>(left, top);
+    };
+    XMoveWindow(x, window, place.x, place.y);
+    auto const end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (at() != place && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    bool const moved = at() == place;
+    XCloseDisplay(x);
+    return moved;
 }

@@ -68,6 +68,11 @@ private:
     void* display = nullptr;
 };
 
+// Moves the top-level window's client to the place on the screen as another client would (a pager,
+// the user's hand): through the window manager, without the GUI reading a single event. Waits
+// until the X server has it there; false when it did not get there.
+bool moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> place);
+
 // What the component paints, on a transparent image of its size, as its window would show it.
 inline juce::Image render(juce::Component& component)
 {

@@ -300,6 +300,14 @@ TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsT
         EXPECT_TRUE(framedAt(placed)) << window.getBounds().toString();
     }
 
+    // Moved where the program has not looked yet, then resized and closed at once: it opens where
+    // the server had it, at the new size.
+    auto const moved = placed.translated(-70, 45).withSize(400, 250);
+    ASSERT_TRUE(guitest::moveAsAnotherClient(*window.getPeer(), moved.getPosition()));
+    for (auto const& m : {message("/window/size", 400, 250), message("/window/close"), message("/window/open")})
+        ASSERT_TRUE(process(m));
+    EXPECT_TRUE(framedAt(moved)) << window.getBounds().toString();
+
     // Asked for again before the window manager has framed the window anew.
     for (auto const& m : {message("/window/close"), message("/window/open"), message("/window/maximize")})
         ASSERT_TRUE(process(m));

@@ -176,9 +176,12 @@ TEST_P(CclinkLiveWindowManager, EditorStaysWhereTheUserLeftIt)
             << live::ToString(display.ClientBounds(editor)) << " instead of " << live::ToString(placed);
     }
 
+    // Full screen is the window alone on the whole screen, its frame out of sight.
+    live::Rect const screen{0, 0, display.Width(), display.Height()};
     ASSERT_TRUE(host.WaitForFocus(editor));
     display.Key("ctrl+f");
-    EXPECT_TRUE(host.RunUntil([&] { return display.ClientBounds(editor).width > placed.width; }, 20000));
+    EXPECT_TRUE(host.RunUntil([&] { return display.ClientBounds(editor) == screen; }, 20000))
+        << live::ToString(display.ClientBounds(editor));
     display.Key("ctrl+f");
     EXPECT_TRUE(framedAt(host, display, editor, placed)) << "back from full screen";
     operations += 2;

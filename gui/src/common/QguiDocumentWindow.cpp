@@ -117,9 +117,10 @@ bool DocumentWindow::Maximize()
     auto const* display = findDisplay();
     if (display == nullptr)
         return false;
-    if (auto* peer = getPeer())
-        if (auto const shown = NativeWindow::FrameOf(*peer))
-            frame = shown;
+    // A full-screen window has no frame to go by.
+    if (!isKioskMode())
+        noteFrame();
+    SetFullScreen(false);
     auto const area = userArea(*display);
     Place(frame ? frame->subtractedFrom(area) : area);
     return true;
@@ -130,19 +131,36 @@ bool DocumentWindow::SetFullScreen(bool full)
     if (full == isKioskMode())
         return true;
     auto& desktop = juce::Desktop::getInstance();
+    auto* peer = getPeer();
     if (full)
     {
         // Full screen takes the bounds of the window's display: off the desktop there is none.
-        if (!isOnDesktop() || findDisplay() == nullptr)
+        if (peer == nullptr || findDisplay() == nullptr)
             return false;
+        beforeFullScreen = GetPlacement();
+        NativeWindow::AskFullScreen(*peer, true);
         desktop.setKioskModeComponent(this, true);
         return true;
     }
-    if (auto* peer = getPeer())
-        NativeWindow::LeaveFullScreenState(*peer);
-    // The framework gives the window back its bounds from before.
+    if (peer != nullptr)
+        NativeWindow::AskFullScreen(*peer, false);
+    // The framework gives the window back the bounds it knew of before, which may have been behind
+    // the window manager's.
     desktop.setKioskModeComponent(nullptr, true);
+    if (beforeFullScreen)
+        Place(*beforeFullScreen);
+    beforeFullScreen.reset();
     return true;
+}
+
+juce::Rectangle<int> DocumentWindow::GetPlacement() const
+{
+    if (hiddenAt)
+        return *hiddenAt;
+    if (auto* peer = getPeer())
+        if (auto const place = NativeWindow::PlaceOf(*peer))
+            return *place;
+    return getBounds();
 }
 
 void DocumentWindow::Place(juce::Rectangle<int> const& bounds)
@@ -178,19 +196,31 @@ void DocumentWindow::closeButtonPressed()
 
 void DocumentWindow::setVisible(bool shouldBeVisible)
 {
-    if (auto* peer = getPeer(); peer != nullptr && !shouldBeVisible && isVisible())
+    bool const was = isVisible();
+    if (getPeer() != nullptr && was && !shouldBeVisible)
     {
-        hiddenAt = getBounds();
-        if (auto const shown = NativeWindow::FrameOf(*peer))
-            frame = shown;
+        hiddenAt = GetPlacement();
+        if (!isKioskMode())
+            noteFrame();
     }
     else if (shouldBeVisible && hiddenAt)
     {
         setBounds(*hiddenAt);
     }
     juce::DocumentWindow::setVisible(shouldBeVisible);
-    if (isVisible())
-        hiddenAt.reset();
+    if (!isVisible())
+        return;
+    hiddenAt.reset();
+    // A window manager forgets the full screen of a window it no longer shows.
+    if (auto* peer = getPeer(); peer != nullptr && !was && isKioskMode())
+        NativeWindow::AskFullScreen(*peer, true);
+}
+
+void DocumentWindow::noteFrame()
+{
+    if (auto* peer = getPeer())
+        if (auto const shown = NativeWindow::FrameOf(*peer); shown && !shown->isEmpty())
+            frame = shown;
 }
 
 void DocumentWindow::visibilityChanged()

@@ -51,12 +51,13 @@ public:
     // title bar stays on the screen. False without a display.
     bool Maximize();
 
-    // Enters or leaves the framework's full screen, which takes the whole display. False when the
-    // window cannot enter it: off the desktop, or without a display.
+    // Enters or leaves the framework's full screen, which takes the whole display: held by the
+    // window manager, without its frame, where it can. Leaving puts the window back where it was.
+    // False when the window cannot enter it: off the desktop, or without a display.
     bool SetFullScreen(bool full);
 
-    // Where the window is shown next: where it was when hidden, or was put since; else its bounds.
-    juce::Rectangle<int> GetPlacement() const { return hiddenAt.value_or(getBounds()); }
+    // Where the window is shown next: where it was when hidden, or was put since; else where it is.
+    juce::Rectangle<int> GetPlacement() const;
     // Asks for the bounds; a hidden window is shown there.
     void Place(juce::Rectangle<int> const& bounds);
 
@@ -96,6 +97,8 @@ public:
 
 private:
     juce::Displays::Display const* findDisplay() const;
+    // Keeps the window manager's frame, while it has one, for a window not framed yet.
+    void noteFrame();
     // The display's user area without what a window manager keeps for its panels.
     static juce::Rectangle<int> userArea(juce::Displays::Display const& display);
 
@@ -107,6 +110,7 @@ private:
     bool hasMaximiseButton = true;
     bool hasCloseButton = true;
     std::optional<juce::Rectangle<int>> hiddenAt;
+    std::optional<juce::Rectangle<int>> beforeFullScreen;
     // The window manager's frame as last seen: a window that is not framed yet will have it.
     std::optional<juce::BorderSize<int>> frame;
 

@@ -4,6 +4,10 @@
 
 #include "QguiNativeWindow.h"
 
+#include <algorithm>
+#include <dlfcn.h>
+#include <vector>
+
 namespace juce
 {
 // The framework's hidden message window, whose events it drops unread; declared in none of its
@@ -19,6 +23,44 @@ namespace
 juce::X11Symbols::XSetWMNormalHints originalSetHints = nullptr;
 juce::X11Symbols::XMoveResizeWindow originalMoveResize = nullptr;
 juce::X11Symbols::XMapWindow originalMap = nullptr;
+juce::X11Symbols::XNextEvent originalNextEvent = nullptr;
+
+// Not among the framework's symbols: the one way to look through the event queue and leave it.
+using CheckIfEvent = Bool (*)(::Display*, XEvent*, Bool (*)(::Display*, XEvent*, XPointer), XPointer);
+void* libX11 = nullptr;
+CheckIfEvent checkIfEvent = nullptr;
+
+// A request for a window's place that the window manager has not answered yet: the window is to
+// be found there rather than where the server has it. A window manager answers every request with
+// a ConfigureNotify, real or synthetic, made after the server passed the request on.
+struct Request
+{
+    ::Window window;
+    unsigned long serial;
+    juce::Rectangle<int> bounds; // physical, the client's own
+};
+std::vector<Request> unanswered;
+
+// Windows that a window manager holds full screen: their places are its to give.
+std::vector<::Window> heldFullScreen;
+
+template <typename Item, typename Predicate> void eraseIf(std::vector<Item>& items, Predicate predicate)
+{
+    items.erase(std::remove_if(items.begin(), items.end(), predicate), items.end());
+}
+
+bool isHeldFullScreen(::Window window)
+{
+    return std::find(heldFullScreen.begin(), heldFullScreen.end(), window) != heldFullScreen.end();
+}
+
+void moveResizeNow(::Display* x, ::Window window, int left, int top, unsigned width, unsigned height)
+{
+    eraseIf(unanswered, [window](Request const& r) { return r.window == window; });
+    unanswered.push_back({window, NextRequest(x),
+                          {left, top, static_cast<int>(width), static_cast<int>(height)}});
+    originalMoveResize(x, window, left, top, width, height);
+}
 
 ::Display* display()
 {
@@ -68,16 +110,21 @@ void setHints(::Display* x, ::Window window, XSizeHints* hints)
 
 void moveResize(::Display* x, ::Window window, int left, int top, unsigned width, unsigned height)
 {
+    auto* peer = titledPeerOf(window);
+    if (peer == nullptr)
+        return originalMoveResize(x, window, left, top, width, height);
+    // The framework's own full screen would only fight the window manager's.
+    if (isHeldFullScreen(window))
+        return;
     // The framework took the frame it knows off the window's place; with static gravity the place
     // is the window's own.
-    if (auto* peer = titledPeerOf(window))
-        if (auto const frame = peer->getFrameSizeIfPresent())
-        {
-            auto const native = frame->multipliedBy(peer->getPlatformScaleFactor());
-            left += native.getLeft();
-            top += native.getTop();
-        }
-    originalMoveResize(x, window, left, top, width, height);
+    if (auto const frame = peer->getFrameSizeIfPresent())
+    {
+        auto const native = frame->multipliedBy(peer->getPlatformScaleFactor());
+        left += native.getLeft();
+        top += native.getTop();
+    }
+    moveResizeNow(x, window, left, top, width, height);
 }
 
 void map(::Display* x, ::Window window)
@@ -91,10 +138,71 @@ void map(::Display* x, ::Window window)
             symbols->xFree(hints);
         }
         auto const bounds = physicalBounds(*peer);
-        originalMoveResize(x, window, bounds.getX(), bounds.getY(), static_cast<unsigned>(bounds.getWidth()),
-                           static_cast<unsigned>(bounds.getHeight()));
+        moveResizeNow(x, window, bounds.getX(), bounds.getY(), static_cast<unsigned>(bounds.getWidth()),
+                      static_cast<unsigned>(bounds.getHeight()));
     }
     originalMap(x, window);
+}
+
+void takeIn(XEvent const& event)
+{
+    if (event.type == ConfigureNotify)
+        eraseIf(unanswered, [&c = event.xconfigure](Request const& r)
+                { return r.window == c.window && c.serial >= r.serial; });
+    else if (event.type == DestroyNotify)
+        eraseIf(unanswered, [w = event.xdestroywindow.window](Request const& r) { return r.window == w; });
+}
+
+int nextEvent(::Display* x, XEvent* event)
+{
+    int const result = originalNextEvent(x, event);
+    takeIn(*event);
+    return result;
+}
+
+// Takes in the answers that came while the framework did not read: after a round trip the queue
+// holds every event the server sent before it.
+void takeInQueued(::Display* x)
+{
+    if (checkIfEvent == nullptr)
+        return;
+    juce::X11Symbols::getInstance()->xSync(x, False);
+    XEvent event{};
+    checkIfEvent(
+        x, &event,
+        [](::Display*, XEvent* queued, XPointer) -> Bool
+        {
+            takeIn(*queued);
+            return False;
+        },
+        nullptr);
+}
+
+// Whether a window manager runs that can hold a window full screen: its check window, which
+// names itself, outlives it only by mistake.
+bool managerHoldsFullScreen(::Display* x)
+{
+    using juce::XWindowSystemUtilities::Atoms;
+    using juce::XWindowSystemUtilities::GetXProperty;
+    auto* symbols = juce::X11Symbols::getInstance();
+    ::Window const root = symbols->xRootWindow(x, symbols->xDefaultScreen(x));
+    Atom const check = Atoms::getIfExists(x, "_NET_SUPPORTING_WM_CHECK");
+    Atom const fullScreen = Atoms::getIfExists(x, "_NET_WM_STATE_FULLSCREEN");
+    if (check == 0 || fullScreen == 0)
+        return false;
+    auto const windowNamed = [&](::Window w)
+    {
+        GetXProperty const p(x, w, check, 0, 1, false, XA_WINDOW);
+        return p.success && p.actualFormat == 32 && p.numItems == 1 ? *reinterpret_cast<long const*>(p.data) : 0L;
+    };
+    long const manager = windowNamed(root);
+    if (manager == 0 || windowNamed(static_cast<::Window>(manager)) != manager)
+        return false;
+    GetXProperty const supported(x, root, Atoms::getIfExists(x, "_NET_SUPPORTED"), 0, 1024, false, XA_ATOM);
+    if (!supported.success || supported.actualFormat != 32)
+        return false;
+    auto const* atoms = reinterpret_cast<long const*>(supported.data);
+    return std::find(atoms, atoms + supported.numItems, static_cast<long>(fullScreen)) != atoms + supported.numItems;
 }
 
 // The frame a window manager gives without saying so (one that does not set _NET_FRAME_EXTENTS):
@@ -144,9 +252,15 @@ void Install() noexcept
     originalSetHints = symbols->xSetWMNormalHints;
     originalMoveResize = symbols->xMoveResizeWindow;
     originalMap = symbols->xMapWindow;
+    originalNextEvent = symbols->xNextEvent;
     symbols->xSetWMNormalHints = setHints;
     symbols->xMoveResizeWindow = moveResize;
     symbols->xMapWindow = map;
+    symbols->xNextEvent = nextEvent;
+    // The framework has the library loaded: this only takes another reference.
+    libX11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
+    if (libX11 != nullptr)
+        checkIfEvent = reinterpret_cast<CheckIfEvent>(dlsym(libX11, "XCheckIfEvent"));
 }
 
 void Remove() noexcept
@@ -158,10 +272,36 @@ void Remove() noexcept
         symbols->xSetWMNormalHints = originalSetHints;
         symbols->xMoveResizeWindow = originalMoveResize;
         symbols->xMapWindow = originalMap;
+        symbols->xNextEvent = originalNextEvent;
     }
     originalSetHints = nullptr;
     originalMoveResize = nullptr;
     originalMap = nullptr;
+    originalNextEvent = nullptr;
+    unanswered.clear();
+    heldFullScreen.clear();
+    checkIfEvent = nullptr;
+    if (libX11 != nullptr)
+        dlclose(libX11);
+    libX11 = nullptr;
+}
+
+std::optional<juce::Rectangle<int>> PlaceOf(juce::ComponentPeer& peer)
+{
+    auto* x = display();
+    ::Window const window = handleOf(peer);
+    if (x == nullptr || window == 0 || originalNextEvent == nullptr)
+        return std::nullopt;
+    juce::XWindowSystemUtilities::ScopedXLock const lock;
+    auto const askedOf = [window](Request const& r) { return r.window == window; };
+    if (std::any_of(unanswered.begin(), unanswered.end(), askedOf))
+        takeInQueued(x);
+    auto const asked = std::find_if(unanswered.begin(), unanswered.end(), askedOf);
+    auto const bounds = asked != unanswered.end() ? asked->bounds
+                                                  : juce::XWindowSystem::getInstance()->getWindowBounds(window, 0);
+    if (bounds.isEmpty())
+        return std::nullopt;
+    return juce::Desktop::getInstance().getDisplays().physicalToLogical(bounds);
 }
 
 std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
@@ -198,25 +338,35 @@ std::optional<juce::Rectangle<int>> WorkArea()
         static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])));
 }
 
-void LeaveFullScreenState(juce::ComponentPeer& peer)
+bool AskFullScreen(juce::ComponentPeer& peer, bool full)
 {
     auto* x = display();
     ::Window const window = handleOf(peer);
     if (x == nullptr || window == 0)
-        return;
+        return false;
     using juce::XWindowSystemUtilities::Atoms;
     auto* symbols = juce::X11Symbols::getInstance();
     juce::XWindowSystemUtilities::ScopedXLock const lock;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = Atoms::getCreating(x, "_NET_WM_STATE");
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = 0; // remove
-    event.xclient.data.l[1] = static_cast<long>(Atoms::getCreating(x, "_NET_WM_STATE_FULLSCREEN"));
-    event.xclient.data.l[3] = 1; // asked by the application
-    symbols->xSendEvent(x, symbols->xRootWindow(x, symbols->xDefaultScreen(x)), False,
-                        SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    bool const held = managerHoldsFullScreen(x);
+    eraseIf(heldFullScreen, [window](::Window w) { return w == window; });
+    if (full && held)
+        heldFullScreen.push_back(window);
+    // Leaving is also asked of one that does not say it can: some take a window that asks for the
+    // whole screen for a full-screen one on their own.
+    if (!full || held)
+    {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = Atoms::getCreating(x, "_NET_WM_STATE");
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = full ? 1 : 0; // add or remove
+        event.xclient.data.l[1] = static_cast<long>(Atoms::getCreating(x, "_NET_WM_STATE_FULLSCREEN"));
+        event.xclient.data.l[3] = 1; // asked by the application
+        symbols->xSendEvent(x, symbols->xRootWindow(x, symbols->xDefaultScreen(x)), False,
+                            SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    }
+    return full && held;
 }
 
 void DeliverQueuedEvents(bool sendRequests)

@@ -25,15 +25,21 @@ namespace NativeWindow
 void Install() noexcept;
 void Remove() noexcept;
 
+// Where the window is, in the framework's units: where the X server has it, unless the program
+// asked for a place that the window manager has not answered yet. The framework learns of the
+// window manager's moves only as it reads their events, which may wait behind other work.
+std::optional<juce::Rectangle<int>> PlaceOf(juce::ComponentPeer& peer);
+
 // The window manager's frame around the window while it has one, in the framework's units.
 std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer);
 
 // The part of the screen a window manager leaves to windows (without its panels), when it says.
 std::optional<juce::Rectangle<int>> WorkArea();
 
-// Asks a window manager that took the window for a full-screen one to take it no longer. Some do
-// so by themselves when a window asks for the whole screen, and keep it so until told.
-void LeaveFullScreenState(juce::ComponentPeer& peer);
+// Asks the window manager to hold the window full screen, without its frame, or no longer; the
+// framework's own requests for the window's place wait until then. True when it holds it: a window
+// manager that cannot leaves the window to take the screen itself.
+bool AskFullScreen(juce::ComponentPeer& peer, bool full);
 
 // Has the framework read the events its display connection already holds. The framework reads
 // events when the connection becomes readable; a round trip to the server (as bringing a window to
