@@ -230,8 +230,8 @@ TEST_F(MidiOscMapTest, OscToMidiStaysDefinedOutsideTheUsualRanges)
     map.AddEntry(20, 133, OscAddress("/a"), 0, 1, 1);
     map.AddEntry(3, 5, OscAddress("/a"), 2, 2, 1); // equal ends send 0 and store 0, not NaN
     map.Process(oscFloat("/a", 1));
-    // No MIDI message carries the first two: theirs would name channel 1 or 16, controller 5.
-    EXPECT_EQ(recorder.events, (Events{"midi B2 05 00"}));
+    // Channel 0 sends on 1, channel 20 on 16, controller 133 as 5.
+    EXPECT_EQ(recorder.events, (Events{"midi B0 05 7F", "midi BF 05 7F", "midi B2 05 00"}));
     EXPECT_TRUE(map.GetEntry(1).currentMidi == 127 && map.GetEntry(1).currentOsc == 1);
     EXPECT_EQ(bits(map.GetEntry(2).currentMidi), bits(0.0f));
 
@@ -241,7 +241,8 @@ TEST_F(MidiOscMapTest, OscToMidiStaysDefinedOutsideTheUsualRanges)
     recorder.events.clear();
     map.Process(oscFloat("/a", 0));
     map.Process(oscFloat("/a", NAN));
-    EXPECT_EQ(recorder.events, (Events{"midi B0 05 7F", "midi B2 05 00", "midi B0 05 7F", "midi B2 05 00"}));
+    EXPECT_EQ(recorder.events, (Events{"midi B0 05 7F", "midi BF 05 00", "midi B2 05 00", "midi B0 05 7F",
+                                       "midi BF 05 00", "midi B2 05 00"}));
     EXPECT_EQ(bits(map.GetEntry(0).currentMidi), bits(FLT_MAX));
     EXPECT_EQ(bits(map.GetEntry(0).currentOsc), bits(0.0f));
     recorder.events.clear();
@@ -406,13 +407,13 @@ TEST_F(MidiOscMapTest, ForceUpdateSendsStoredValuesUnchanged)
 {
     map.AddEntry(1, 7, OscAddress("/a"), 0, 127, 1);
     map.AddEntry(2, 8, OscAddress("/b"), 0, 1, 1);
-    map.AddEntry(2, 136, OscAddress("/c"), 0, 1, 1); // no MIDI message carries it: its OSC value only
+    map.AddEntry(0, 136, OscAddress("/c"), 0, 1, 1); // sent on channel 1, controller 8
     map.Process(oscFloat("/a", 64.7f));
     recorder.events.clear();
     recorder.oscValues.clear();
     map.ForceUpdate();
-    EXPECT_EQ(recorder.events,
-              (Events{"midi B0 07 40", "osc /a 64.7", "midi B1 08 00", "osc /b 0", "osc /c 0"}));
+    EXPECT_EQ(recorder.events, (Events{"midi B0 07 40", "osc /a 64.7", "midi B1 08 00", "osc /b 0",
+                                       "midi B0 08 00", "osc /c 0"}));
     EXPECT_EQ(bits(recorder.oscValues[0]), bits(64.7f));
     EXPECT_EQ(bytes(map.GetLastMessage()), " F0 F7");
 }

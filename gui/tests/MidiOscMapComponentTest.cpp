@@ -492,6 +492,16 @@ TEST_F(MidiOscMapComponentTest, OnDisplayEveryChangeIsShownByTheNextPaintAndAHid
             editor->Process(message);
         };
     };
+    // The 12 mapped addresses and 68 others; each order sends values the other does not.
+    auto const manyAddresses = [&](bool mappedFirst)
+    {
+        onScheduler(
+            [&]
+            {
+                for (int n = 0; n < 80; ++n)
+                    osc(mappedFirst ? n : 79 - n, static_cast<float>(n % 7) + (mappedFirst ? 0.5f : 0.0f))();
+            });
+    };
     auto const row = [&](std::size_t i) -> widgets::MidiOscMapOneController&
     { return *dynamic_cast<widgets::MidiOscMapOneController*>(list.getChildComponent(static_cast<int>(i))); };
     struct Step
@@ -507,15 +517,9 @@ TEST_F(MidiOscMapComponentTest, OnDisplayEveryChangeIsShownByTheNextPaintAndAHid
         {"OSC beyond the range", [&] { onMain(osc(6, 20.0f)); }},
         {"OSC changing only the current OSC value", [&] { onMain(osc(6, 30.0f)); }},
         {"OSC to more addresses than are noted one by one, the mapped ones last",
-         [&]
-         {
-             onScheduler(
-                 [&]
-                 {
-                     for (int i = 79; i >= 0; --i)
-                         osc(i, static_cast<float>(i % 7))();
-                 });
-         }},
+         [&] { manyAddresses(false); }},
+        {"OSC to more addresses than are noted one by one, the mapped ones first",
+         [&] { manyAddresses(true); }},
         {"a learn from the scheduler thread",
          [&]
          {

@@ -1,4 +1,5 @@
 #include "GuiTestHelpers.h"
+#include "common/QevConsoleLog.h"
 #include "common/WidgetsMidiOscMapControllers.h"
 #include "midi/QevMidiMessage.h"
 #include "osc/QevOscBundle.h"
@@ -392,7 +393,16 @@ TEST_F(MidiOscMapRowTest, AnInvalidPatternLeavesTheTableAloneUntilTheNextRewrite
     listener.osc.clear();
     auto& editor = row(0).GetPatternEditor();
     editor.setText("a b", false);
+    // Leaving the field reaches the row twice, as the framework tells it: one report.
+    int const savedLog = qev::ConsoleLog::type;
+    qev::ConsoleLog::type = 2;
+    testing::internal::CaptureStdout();
+    row(0).focusOfChildComponentChanged(juce::Component::focusChangedDirectly);
     row(0).textEditorFocusLost(editor);
+    std::string const log = testing::internal::GetCapturedStdout();
+    qev::ConsoleLog::type = savedLog;
+    auto const report = log.find("OSC format error");
+    EXPECT_TRUE(report != std::string::npos && report == log.rfind("OSC format error")) << log;
     EXPECT_TRUE(row(0).IsPatternRejected());
     EXPECT_EQ("a b", pattern(0));
     EXPECT_TRUE(editor.getTooltip().startsWith("OSC format error"));

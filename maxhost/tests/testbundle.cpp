@@ -5,11 +5,13 @@
 #include "maxhost_api.h"
 #include "maxhost_gui_hook.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #define EXPORTED __attribute__((visibility("default")))
 
@@ -29,6 +31,10 @@ struct HostTest
 
 maxclass* hostTestClass = nullptr;
 int idleTurns = 0;
+// "later": when it was asked, the thread that queues the task, and when the task last ran.
+using Clock = std::chrono::steady_clock;
+Clock::time_point laterAsked, taskRan;
+std::thread laterThread;
 
 void* hosttest_new(symbol*, short argc, atom* argv)
 {
@@ -48,6 +54,7 @@ void* hosttest_new(symbol*, short argc, atom* argv)
         qelem_new(x, reinterpret_cast<method>(+[](HostTest* self)
                                               {
                                                   ++self->taskRuns;
+                                                  taskRan = Clock::now();
                                                   object_post(&self->header, "task ran on main: %d, runs %ld",
                                                               systhread_ismainthread(), self->taskRuns);
                                               }));
@@ -56,6 +63,8 @@ void* hosttest_new(symbol*, short argc, atom* argv)
 
 void hosttest_free(HostTest* x)
 {
+    if (laterThread.joinable())
+        laterThread.join();
     object_post(&x->header, "freed with level %lld", x->level);
     qelem_free(x->element);
 }
@@ -203,6 +212,34 @@ void hosttest_idles(HostTest* x)
     idleTurns = 0;
 }
 
+// Another thread queues the task after the given milliseconds, whatever the main thread does.
+void hosttest_later(HostTest* x, symbol*, long argc, atom* argv)
+{
+    atom_long const milliseconds = argc > 0 ? atom_getlong(argv) : 0;
+    if (laterThread.joinable())
+        laterThread.join();
+    laterAsked = Clock::now();
+    laterThread = std::thread(
+        [x, milliseconds]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+            qelem_set(x->element);
+        });
+}
+
+// Whether the task queued by "later" ran within the first milliseconds, and whether at least the
+// second milliseconds have passed since "later".
+void hosttest_waited(HostTest* x, symbol*, long argc, atom* argv)
+{
+    atom_long const ranWithin = argc > 0 ? atom_getlong(argv) : 0;
+    atom_long const passed = argc > 1 ? atom_getlong(argv + 1) : 0;
+    if (laterThread.joinable())
+        laterThread.join();
+    object_post(&x->header, "queued task ran within %lld ms: %d; %lld ms passed: %d", ranWithin,
+                taskRan > laterAsked && taskRan - laterAsked < std::chrono::milliseconds(ranWithin), passed,
+                Clock::now() - laterAsked >= std::chrono::milliseconds(passed));
+}
+
 void hosttest_assist(HostTest*, void*, long io, long index, char* text)
 {
     if (io == 1)
@@ -262,6 +299,8 @@ EXPORTED int main()
     class_addmethod(c, asMethod(hosttest_packet), "packet", A_GIMME, 0);
     class_addmethod(c, asMethod(hosttest_idles), "idles", 0);
     class_addmethod(c, asMethod(hosttest_throw), "throw", 0);
+    class_addmethod(c, asMethod(hosttest_later), "later", A_GIMME, 0);
+    class_addmethod(c, asMethod(hosttest_waited), "waited", A_GIMME, 0);
     if (class_addmethod(c, asMethod(hosttest_where), "typed", A_LONG, 0) != 0)
         object_post(nullptr, "typed method refused");
 

@@ -14,7 +14,9 @@ namespace qev
 
 namespace
 {
-// The controller message of an entry: its channel and controller, its current MIDI value.
+// The controller message of an entry: its channel and controller, its current MIDI value, clamped
+// and masked into MIDI's ranges. Any entry may send it out (a stored channel 0 shows, and sends,
+// as channel 1); only processing it here would reach another entry.
 MidiMessage controllerMessageOf(MidiOscMap::Entry const& entry) noexcept
 {
     return MidiMessage::ControllerEvent(entry.channel, entry.controller,
@@ -240,8 +242,7 @@ Vector<MidiMessage> MidiOscMap::applyMapping(OscMessage const& message)
         entry->currentOsc = value;
         entry->currentMidi =
             MidiOscConversion::OscToController(value, entry->minimum, entry->maximum, entry->exponent);
-        if (entry->CanBeCarried())
-            result.PushBack(controllerMessageOf(*entry));
+        result.PushBack(controllerMessageOf(*entry));
     }
     return result;
 }
@@ -260,13 +261,12 @@ void MidiOscMap::ForceUpdate()
     for (unsigned long i = 0; i < entries.GetSize(); ++i)
     {
         Entry const& entry = *entries[i];
-        bool const carried = entry.CanBeCarried();
         MidiMessage const midi = controllerMessageOf(entry);
         OscMessage osc(entry.address);
         osc.ReserveArguments(1);
         osc.Add(entry.currentOsc);
         OscBundle const bundle(std::move(osc));
-        for (unsigned long j = 0; carried && j < listeners.GetSize(); ++j)
+        for (unsigned long j = 0; j < listeners.GetSize(); ++j)
             listeners[j]->MessageProcessed(midi);
         for (unsigned long j = 0; j < listeners.GetSize(); ++j)
             listeners[j]->MessageProcessed(bundle);

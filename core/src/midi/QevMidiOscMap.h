@@ -27,7 +27,8 @@ class MidiOscMap
 {
 public:
     // One mapping. Channels outside 1..16 and controllers outside 0..127 never match incoming
-    // MIDI, and no MIDI message leaves for them; the address never holds wildcards.
+    // MIDI; the messages sent for them have the channel clamped and the controller masked (see
+    // MidiMessage::ControllerEvent). The address never holds wildcards.
     struct Entry
     {
         Entry() = default;
@@ -69,8 +70,7 @@ public:
     {
     public:
         virtual ~Listener() = default;
-        // A controller message computed from OSC input or re-sent by ForceUpdate; never one for
-        // an entry no MIDI message can carry.
+        // A controller message computed from OSC input or re-sent by ForceUpdate.
         virtual void MessageProcessed(MidiMessage const& message);
         // The OSC messages computed from one MIDI message, or one entry re-sent by ForceUpdate.
         virtual void MessageProcessed(OscBundle const& bundle);
@@ -136,11 +136,11 @@ public:
     // to every listener whatever it was.
     void Process(MidiMessage const& message);
     // Stores the value in every entry whose address equals the message's and sends the
-    // controller message of each that a MIDI message can carry; the message must carry exactly
-    // one number. Patterns with wildcards are ignored.
+    // controller message of each; the message must carry exactly one number. Patterns with
+    // wildcards are ignored.
     void Process(OscMessage const& message);
-    // Re-sends every entry's current values, unchanged: its controller message (unless no MIDI
-    // message can carry the entry), then a bundle of its OSC message.
+    // Re-sends every entry's current values, unchanged: its controller message, then a bundle of
+    // its OSC message.
     void ForceUpdate();
 
 private:

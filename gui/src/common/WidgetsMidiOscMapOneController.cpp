@@ -178,6 +178,7 @@ void MidiOscMapOneController::showPattern(qev::MidiOscMap::Entry const& entry, b
     if (patternRejected)
     {
         patternRejected = false;
+        refusedPattern.reset();
         patternEditor.setColour(juce::TextEditor::outlineColourId, outlineColour());
         patternEditor.setTooltip({});
     }
@@ -237,7 +238,10 @@ void MidiOscMapOneController::updateEntry(Field field)
     std::optional<qev::OscAddress> typed;
     if (field == Field::pattern)
     {
-        if (patternEditor.GetText() == filledPattern)
+        // One focus loss reaches the row twice (its own notice, then the editor's posted one):
+        // text already refused has been reported.
+        qev::String const text = patternEditor.GetText();
+        if (text == filledPattern || (refusedPattern && text == *refusedPattern))
             return;
         typed.emplace(GetOscPattern());
     }
@@ -282,6 +286,8 @@ void MidiOscMapOneController::updateEntryFromControl(Field field)
     }
     catch (qev::Exception const& e)
     {
+        if (field == Field::pattern)
+            refusedPattern = patternEditor.GetText();
         markPatternRejected(e.GetMessage());
     }
 }

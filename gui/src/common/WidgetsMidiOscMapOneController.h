@@ -87,9 +87,9 @@ public:
     qev::String GetOscPattern() const;
     // Writes the field's control into the entry, every other field staying as the table holds it,
     // then has the owner rewrite the rows it changed. The pattern is written only when text
-    // was typed since the editor was filled, and never over an entry the table has replaced.
-    // Throws the address's qev::Exception, the table untouched, when the pattern is no valid
-    // address.
+    // was typed since the editor was filled, and never over an entry the table has replaced; text
+    // refused since the last rewrite is not tried again. Throws the address's qev::Exception, the
+    // table untouched, when the pattern is no valid address.
     void updateEntry(Field field);
 
     void SetBackgroundColour(juce::Colour colour);
@@ -140,6 +140,8 @@ private:
     ToggleTextButton learnToggle;
     PushButton deleteButton;
     bool patternRejected = false;
+    // Pattern text refused since the row was last rewritten.
+    std::optional<qev::String> refusedPattern;
     // What the pattern editor was last filled with, and from which entry.
     qev::String filledPattern;
     std::uint64_t filledSerial = 0;
