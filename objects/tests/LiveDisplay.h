@@ -145,6 +145,7 @@ private:
     std::string problem;
     std::string name;
     std::unique_ptr<Process> server;
+    std::unique_ptr<Process> bus;
     std::unique_ptr<Process> windowManager;
     struct Connection;
     std::unique_ptr<Connection> x;
