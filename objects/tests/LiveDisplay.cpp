@@ -248,6 +248,8 @@ struct Display::Connection
     ::Display* x = nullptr;
     std::vector<::Window> watched;
     int hintWrites = 0;
+    ::Window probe = 0; // never shown: a window manager configures it as asked
+    unsigned probeWidth = 1;
     ~Connection()
     {
         if (x != nullptr)
@@ -371,6 +373,31 @@ bool Display::StartWindowManager(std::string const& program)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+bool Display::SyncWindowManager(int timeoutMs)
+{
+    if (!Ok())
+        return false;
+    if (windowManager == nullptr)
+        return XSync(x->x, False), true;
+    if (x->probe == 0)
+        x->probe = XCreateSimpleWindow(x->x, x->Root(), -10, -10, 1, 1, 0, 0, 0);
+    x->probeWidth = 3 - x->probeWidth;
+    XResizeWindow(x->x, x->probe, x->probeWidth, 1);
+    auto const start = Clock::now();
+    for (;;)
+    {
+        ::Window root = 0;
+        int left = 0, top = 0;
+        unsigned width = 0, height = 0, border = 0, depth = 0;
+        if (XGetGeometry(x->x, x->probe, &root, &left, &top, &width, &height, &border, &depth) != 0 &&
+            width == x->probeWidth)
+            return true;
+        if (millisecondsSince(start) > timeoutMs)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 Rect Display::WorkArea() const
@@ -695,19 +722,16 @@ bool Host::WaitForFocus(Window w, int timeoutMs)
 
 Rect Host::WaitForPlace(Window w, int timeoutMs)
 {
+    // At rest: framed, and unchanged while the window manager caught up with all it was sent.
     Rect last;
-    auto restingSince = Clock::now();
     bool const placed = RunUntil(
         [&]
         {
+            display.SyncWindowManager();
             Rect const now = display.ClientBounds(w);
-            if (now != last || (display.HasWindowManager() && display.FrameBounds(w) == now))
-            {
-                last = now;
-                restingSince = Clock::now();
-                return false;
-            }
-            return millisecondsSince(restingSince) >= 500;
+            bool const rest = now == last && (!display.HasWindowManager() || display.FrameBounds(w) != now);
+            last = now;
+            return rest;
         },
         timeoutMs);
     return placed ? last : Rect{};

@@ -120,6 +120,9 @@ public:
     // client's own bounds without a window manager).
     Rect ClientBounds(Window w) const;
     Rect FrameBounds(Window w) const;
+    // Waits until the window manager has handled all that was sent to it before (input, requests):
+    // it answers a request about a window of ours, which comes after them. False after the timeout.
+    bool SyncWindowManager(int timeoutMs = 10000);
     // What the window manager leaves to windows, its panels aside; the screen without one.
     Rect WorkArea() const;
     // How often the program has asked for the place of w, or of another window watched before,
@@ -183,9 +186,9 @@ public:
     // Waits until the window has the keyboard focus; false after the timeout.
     bool WaitForFocus(Window w, int timeoutMs = 10000);
     // Waits until the window has come to rest: framed when a window manager runs, and its
-    // client bounds unchanged for half a second (a window manager places, frames and may move a
-    // window after mapping it, and the window may move itself back). Its client bounds then, or
-    // empty bounds after the timeout.
+    // client bounds unchanged while the window manager handled all it had been sent (it places,
+    // frames and may move a window after mapping it). Its client bounds then, or empty bounds
+    // after the timeout.
     Rect WaitForPlace(Window w, int timeoutMs = 10000);
     // Waits until the framework's start-up badge has gone and the window stays the same,
     // then writes its frame to the screenshot folder. The path written, or "".
