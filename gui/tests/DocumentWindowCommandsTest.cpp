@@ -222,13 +222,17 @@ TEST(DocumentWindowCommandsOnDisplay, MappedKeysInvokeTheCommandsOfTheWindow)
     qgui::Runtime::Pump();
     auto* peer = window->getPeer();
     ASSERT_NE(nullptr, peer);
-    auto const shift = juce::ModifierKeys::shiftModifier;
 
     auto* display =
         juce::Desktop::getInstance().getDisplays().getDisplayForPoint(window->getScreenPosition());
     ASSERT_NE(nullptr, display);
-    EXPECT_TRUE(peer->handleKeyPress(key('f', shift)));
-    EXPECT_EQ(maximizedBounds(*window, display->userArea), window->getBounds());
+    // Through X, with a Ctrl down for the framework that was released where the window did not see
+    // it (a window manager had the keyboard): the key event says which modifiers are down.
+    // A round trip between two pumps would take in the event where the framework does not look.
+    auto const maximized = maximizedBounds(*window, display->userArea);
+    juce::ModifierKeys::currentModifiers = juce::ModifierKeys(juce::ModifierKeys::ctrlModifier);
+    ASSERT_TRUE(guitest::sendKey(*peer, 'f', true));
+    EXPECT_TRUE(pumpUntil([&] { return window->getBounds() == maximized; })) << window->getBounds().toString();
 
     EXPECT_TRUE(peer->handleKeyPress(key('w', juce::ModifierKeys::ctrlModifier)));
     EXPECT_FALSE(window->isVisible());

@@ -64,3 +64,24 @@ bool guitest::moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> pl
     XCloseDisplay(x);
     return moved;
 }
+
+bool guitest::sendKey(juce::ComponentPeer& peer, char character, bool shift)
+{
+    auto* const x = XOpenDisplay(nullptr);
+    if (x == nullptr)
+        return false;
+    XEvent event{};
+    event.xkey.display = x;
+    event.xkey.window = reinterpret_cast<Window>(peer.getNativeHandle());
+    event.xkey.root = DefaultRootWindow(x);
+    event.xkey.same_screen = True;
+    event.xkey.keycode = XKeysymToKeycode(x, static_cast<KeySym>(character));
+    event.xkey.state = shift ? ShiftMask : 0;
+    for (int type : {KeyPress, KeyRelease})
+    {
+        event.type = type;
+        XSendEvent(x, event.xkey.window, False, NoEventMask, &event); // to the window's own client
+    }
+    XCloseDisplay(x);
+    return true;
+}

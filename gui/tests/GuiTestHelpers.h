@@ -73,6 +73,10 @@ private:
 // until the X server has it there; false when it did not get there.
 bool moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> place);
 
+// Sends the window a press and release of the character's key through the X server, with Shift
+// down or not and no other modifier; false without a display.
+bool sendKey(juce::ComponentPeer& peer, char character, bool shift);
+
 // What the component paints, on a transparent image of its size, as its window would show it.
 inline juce::Image render(juce::Component& component)
 {

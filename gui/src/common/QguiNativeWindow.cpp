@@ -153,10 +153,28 @@ void takeIn(XEvent const& event)
         eraseIf(unanswered, [w = event.xdestroywindow.window](Request const& r) { return r.window == w; });
 }
 
+// The framework follows Shift and Ctrl by the presses and releases it sees: one released while
+// another window had the keyboard (some window managers take it for a moment when they make a
+// window full screen) would stay down for it, and the next Shift+F would be Ctrl+Shift+F. Every key
+// event says which are down.
+void takeModifiersFrom(XKeyEvent const& key)
+{
+    using juce::ModifierKeys;
+    int const keys = ModifierKeys::shiftModifier | ModifierKeys::ctrlModifier;
+    int const down = ((key.state & ShiftMask) != 0 ? ModifierKeys::shiftModifier : 0) |
+                     ((key.state & ControlMask) != 0 ? ModifierKeys::ctrlModifier : 0);
+    ModifierKeys::currentModifiers =
+        ModifierKeys::currentModifiers.withoutFlags(keys).withFlags(down);
+}
+
 int nextEvent(::Display* x, XEvent* event)
 {
     int const result = originalNextEvent(x, event);
     takeIn(*event);
+    // The X headers' name for a key press gives way to the framework's class of that name.
+    constexpr int keyPress = 2;
+    if (event->type == keyPress || event->type == KeyRelease)
+        takeModifiersFrom(event->xkey);
     return result;
 }
 
