@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 // Last: its macros (None, Bool, Status) would clash with the headers above.
@@ -45,43 +46,32 @@ guitest::CompositingManagerStandIn::~CompositingManagerStandIn()
 
 bool guitest::moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> place)
 {
-    auto* const x = XOpenDisplay(nullptr);
+    std::unique_ptr<Display, int (*)(Display*)> const x(XOpenDisplay(nullptr), XCloseDisplay);
+    auto const window = reinterpret_cast<Window>(peer.getNativeHandle());
     if (x == nullptr)
         return false;
-    auto const window = reinterpret_cast<Window>(peer.getNativeHandle());
-    auto const at = [&]
+    XMoveWindow(x.get(), window, place.x, place.y);
+    for (auto const end = std::chrono::steady_clock::now() + std::chrono::seconds(10);;)
     {
         int left = 0, top = 0;
         Window child = 0;
-        XTranslateCoordinates(x, window, DefaultRootWindow(x), 0, 0, &left, &top, &child);
-        return juce::Point<int>(left, top);
-    };
-    XMoveWindow(x, window, place.x, place.y);
-    auto const end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (at() != place && std::chrono::steady_clock::now() < end)
+        XTranslateCoordinates(x.get(), window, DefaultRootWindow(x.get()), 0, 0, &left, &top, &child);
+        if (juce::Point<int>(left, top) == place || std::chrono::steady_clock::now() > end)
+            return juce::Point<int>(left, top) == place;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    bool const moved = at() == place;
-    XCloseDisplay(x);
-    return moved;
+    }
 }
 
 bool guitest::sendKey(juce::ComponentPeer& peer, char character, bool shift)
 {
-    auto* const x = XOpenDisplay(nullptr);
+    std::unique_ptr<Display, int (*)(Display*)> const x(XOpenDisplay(nullptr), XCloseDisplay);
     if (x == nullptr)
         return false;
     XEvent event{};
-    event.xkey.display = x;
-    event.xkey.window = reinterpret_cast<Window>(peer.getNativeHandle());
-    event.xkey.root = DefaultRootWindow(x);
-    event.xkey.same_screen = True;
-    event.xkey.keycode = XKeysymToKeycode(x, static_cast<KeySym>(character));
-    event.xkey.state = shift ? ShiftMask : 0;
+    event.xkey = {KeyPress, 0, False, x.get(), reinterpret_cast<Window>(peer.getNativeHandle()),
+                  DefaultRootWindow(x.get()), 0, CurrentTime, 0, 0, 0, 0,
+                  shift ? ShiftMask : 0u, XKeysymToKeycode(x.get(), static_cast<KeySym>(character)), True};
     for (int type : {KeyPress, KeyRelease})
-    {
-        event.type = type;
-        XSendEvent(x, event.xkey.window, False, NoEventMask, &event); // to the window's own client
-    }
-    XCloseDisplay(x);
+        event.type = type, XSendEvent(x.get(), event.xkey.window, False, NoEventMask, &event); // to its client
     return true;
 }

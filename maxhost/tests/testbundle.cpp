@@ -32,8 +32,7 @@ struct HostTest
 maxclass* hostTestClass = nullptr;
 int idleTurns = 0;
 // "later": when it was asked, the thread that queues the task, and when the task last ran.
-using Clock = std::chrono::steady_clock;
-Clock::time_point laterAsked, taskRan;
+std::chrono::steady_clock::time_point laterAsked, taskRan;
 std::thread laterThread;
 
 void* hosttest_new(symbol*, short argc, atom* argv)
@@ -54,7 +53,7 @@ void* hosttest_new(symbol*, short argc, atom* argv)
         qelem_new(x, reinterpret_cast<method>(+[](HostTest* self)
                                               {
                                                   ++self->taskRuns;
-                                                  taskRan = Clock::now();
+                                                  taskRan = std::chrono::steady_clock::now();
                                                   object_post(&self->header, "task ran on main: %d, runs %ld",
                                                               systhread_ismainthread(), self->taskRuns);
                                               }));
@@ -212,32 +211,22 @@ void hosttest_idles(HostTest* x)
     idleTurns = 0;
 }
 
-// Another thread queues the task after the given milliseconds, whatever the main thread does.
+// "later N": another thread queues the task N ms later, whatever the main thread does then.
+// "later A B": whether the task ran within A ms of that, and whether B ms have passed.
 void hosttest_later(HostTest* x, symbol*, long argc, atom* argv)
 {
-    atom_long const milliseconds = argc > 0 ? atom_getlong(argv) : 0;
     if (laterThread.joinable())
         laterThread.join();
-    laterAsked = Clock::now();
-    laterThread = std::thread(
-        [x, milliseconds]
-        {
-            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-            qelem_set(x->element);
-        });
-}
-
-// Whether the task queued by "later" ran within the first milliseconds, and whether at least the
-// second milliseconds have passed since "later".
-void hosttest_waited(HostTest* x, symbol*, long argc, atom* argv)
-{
-    atom_long const ranWithin = argc > 0 ? atom_getlong(argv) : 0;
-    atom_long const passed = argc > 1 ? atom_getlong(argv + 1) : 0;
-    if (laterThread.joinable())
-        laterThread.join();
-    object_post(&x->header, "queued task ran within %lld ms: %d; %lld ms passed: %d", ranWithin,
-                taskRan > laterAsked && taskRan - laterAsked < std::chrono::milliseconds(ranWithin), passed,
-                Clock::now() - laterAsked >= std::chrono::milliseconds(passed));
+    auto const ms = [&](long i) { return std::chrono::milliseconds(argc > i ? atom_getlong(argv + i) : 0); };
+    if (argc < 2)
+    {
+        laterAsked = std::chrono::steady_clock::now();
+        laterThread = std::thread([x, wait = ms(0)] { std::this_thread::sleep_for(wait), qelem_set(x->element); });
+        return;
+    }
+    object_post(&x->header, "queued task ran within %lld ms: %d; %lld ms passed: %d", atom_getlong(argv),
+                taskRan > laterAsked && taskRan - laterAsked < ms(0), atom_getlong(argv + 1),
+                std::chrono::steady_clock::now() - laterAsked >= ms(1));
 }
 
 void hosttest_assist(HostTest*, void*, long io, long index, char* text)
@@ -300,7 +289,6 @@ EXPORTED int main()
     class_addmethod(c, asMethod(hosttest_idles), "idles", 0);
     class_addmethod(c, asMethod(hosttest_throw), "throw", 0);
     class_addmethod(c, asMethod(hosttest_later), "later", A_GIMME, 0);
-    class_addmethod(c, asMethod(hosttest_waited), "waited", A_GIMME, 0);
     if (class_addmethod(c, asMethod(hosttest_where), "typed", A_LONG, 0) != 0)
         object_post(nullptr, "typed method refused");
 
