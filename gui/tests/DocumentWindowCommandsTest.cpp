@@ -204,6 +204,11 @@ TEST(DocumentWindowCommandsOnDisplay, FullScreenTogglesMaximizeFillsTheDisplayAn
     EXPECT_TRUE(window.perform(invocation(maximizeWindow)));
     EXPECT_EQ(maximizedBounds(window, display->userArea), window.getBounds());
 
+    // Hiding alone, as the host's "wclose" does, keeps it on the desktop.
+    window.setVisible(false);
+    EXPECT_TRUE(window.isOnDesktop());
+    ASSERT_TRUE(window.SetVisibleAndToFront());
+
     // Closing in full screen leaves it first, so the desktop keeps no window that is gone.
     EXPECT_TRUE(window.perform(invocation(fullScreen)));
     window.closeButtonPressed();

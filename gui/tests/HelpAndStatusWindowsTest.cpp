@@ -190,27 +190,6 @@ TEST_F(HelpAndStatusWindows, OpenOrCloseTogglesAndTheWildcardOpens)
 }
 
 // A window that left the desktop while in full screen would stay the desktop's full-screen window.
-TEST_F(HelpAndStatusWindows, CloseLeavesFullScreenFirst)
-{
-    if (!qgui::Runtime::HasDisplay())
-        GTEST_SKIP() << "no display: run under xvfb-run -a to open the windows";
-    std::pair<qgui::DocumentWindow*, char const*> const rows[] = {
-        {&windows->GetHelpWindow(), "/help"},
-        {&windows->GetStatusWindow(), "/status"},
-        {&windows->GetSnapshotWindow(), "/snapshot"}};
-    for (auto const& [window, group] : rows)
-    {
-        SCOPED_TRACE(group);
-        EXPECT_TRUE(process(group));
-        EXPECT_TRUE(window->perform(
-            juce::ApplicationCommandTarget::InvocationInfo(qgui::DocumentWindow::fullScreenCommand)));
-        ASSERT_TRUE(window->isKioskMode());
-        EXPECT_TRUE(process((std::string(group) + "/close").c_str()));
-        EXPECT_EQ(nullptr, juce::Desktop::getInstance().getKioskModeComponent());
-        EXPECT_FALSE(window->isOnDesktop());
-    }
-}
-
 TEST_F(HelpAndStatusWindows, HidesOnDeactivateSetBeforeOpeningIsKeptWhenOpened)
 {
     if (!qgui::Runtime::HasDisplay())
