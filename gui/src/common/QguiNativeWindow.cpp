@@ -57,8 +57,10 @@ bool isHeldFullScreen(::Window window)
 void moveResizeNow(::Display* x, ::Window window, int left, int top, unsigned width, unsigned height)
 {
     eraseIf(unanswered, [window](Request const& r) { return r.window == window; });
-    unanswered.push_back({window, NextRequest(x),
-                          {left, top, static_cast<int>(width), static_cast<int>(height)}});
+    // A request for where the window already is may go unanswered: nothing changes.
+    juce::Rectangle<int> const asked{left, top, static_cast<int>(width), static_cast<int>(height)};
+    if (juce::XWindowSystem::getInstance()->getWindowBounds(window, 0) != asked)
+        unanswered.push_back({window, NextRequest(x), asked});
     originalMoveResize(x, window, left, top, width, height);
 }
 
