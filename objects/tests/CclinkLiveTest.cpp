@@ -176,25 +176,24 @@ TEST_P(CclinkLiveWindowManager, EditorStaysWhereTheUserLeftIt)
             << live::ToString(display.ClientBounds(editor)) << " instead of " << live::ToString(placed);
     }
 
-    // Full screen is the window alone on the whole screen, its frame out of sight.
+    // Full screen is the window alone on the whole screen, its frame out of sight. A window manager
+    // may hold the keyboard a moment while it changes the window (metacity), and a key pressed then
+    // never reaches the program, as it would not a user's: each press waits for the keyboard. twm
+    // gives the keyboard to what is under the pointer, which stays in the window all the while.
     live::Rect const screen{0, 0, display.Width(), display.Height()};
-    ASSERT_TRUE(host.WaitForFocus(editor));
-    display.Key("ctrl+f");
+    display.MovePointer(placed.x + placed.width / 2, placed.y + placed.height / 2);
+    auto const press = [&]
+    {
+        display.SyncWindowManager();
+        ASSERT_TRUE(host.WaitForFocus(editor));
+        display.Key("ctrl+f");
+    };
+    press();
     EXPECT_TRUE(host.RunUntil([&] { return display.ClientBounds(editor) == screen; }, 20000))
         << live::ToString(display.ClientBounds(editor));
-    display.Key("ctrl+f");
+    press();
     EXPECT_TRUE(framedAt(host, display, editor, placed)) << "back from full screen";
-    // Twice at once: back where it was once the program has asked for both (each asks for a place).
-    // The pointer stays in the window all the while: twm gives the keyboard to what is under it.
-    display.MovePointer(placed.x + placed.width / 2, placed.y + placed.height / 2);
-    ASSERT_TRUE(host.WaitForFocus(editor));
-    int const writes = display.HintWrites(editor);
-    display.Key("ctrl+f");
-    display.Key("ctrl+f");
-    ASSERT_TRUE(host.RunUntil([&] { return display.HintWrites(editor) >= writes + 2; }, 20000));
-    EXPECT_TRUE(framedAt(host, display, editor, placed)) << "twice at once";
-    EXPECT_EQ(live::ToString(placed), live::ToString(host.WaitForPlace(editor))) << "twice at once";
-    operations += 4;
+    operations += 2;
 
     live::Rect const area = display.WorkArea();
     auto const fills = [&]
