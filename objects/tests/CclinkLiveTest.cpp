@@ -203,7 +203,6 @@ TEST_P(CclinkLiveWindowManager, EditorStaysWhereTheUserLeftIt)
         SCOPED_TRACE(std::string("maximized, ") + way.name);
         ASSERT_TRUE(host.WaitForFocus(editor));
         display.Key("shift+f");
-        if (!fills()) { for (auto& l : host.TakeLines()) fprintf(stderr, "LINE %s\n", l.c_str()); system(("DISPLAY=" + display.Name() + " xprop -id " + std::to_string(editor) + " >&2").c_str()); }
         EXPECT_TRUE(fills()) << live::ToString(display.FrameBounds(editor)) << " in " << live::ToString(area);
         closeAndOpen(way);
         EXPECT_TRUE(fills()) << live::ToString(display.FrameBounds(editor)) << " in " << live::ToString(area);
