@@ -134,6 +134,7 @@ TEST(WindowManager, OffersEachMessageToOneHandlerInTurn)
 {
     auto* content = new Content;
     qgui::MaxMspWindowManager window(content);
+    EXPECT_EQ(content, window.GetContent());
 
     // "/window" and "/keymapping" stop there, handled or not, and never reach the content.
     EXPECT_FALSE(process(window, message("/window")));
@@ -144,9 +145,16 @@ TEST(WindowManager, OffersEachMessageToOneHandlerInTurn)
     EXPECT_TRUE(process(window, message("/window/title", "t")));
     EXPECT_TRUE(content->offered.empty());
 
-    // The help, status and snapshot commands are the window's too.
+    // The help, status and snapshot commands are the window's too, and so are the common ones:
+    // the state posted is the window's whole state, the content's first.
     EXPECT_TRUE(process(window, message("/help/close")));
     EXPECT_TRUE(process(window, message("/status/openorclose")));
+    Console console;
+    window.AddMaxConsoleListener(&console);
+    EXPECT_TRUE(process(window, message("/post/state")));
+    window.RemoveMaxConsoleListener(&console);
+    ASSERT_EQ(window.GetCurrentStateAsOscBundle().GetNumElements(), console.texts.size());
+    EXPECT_EQ("/content/value 0.25", console.texts[0]);
     EXPECT_TRUE(content->offered.empty());
 
     // A first part that merely begins like a prefix is not under it.
@@ -161,6 +169,8 @@ TEST(WindowManager, OffersEachMessageToOneHandlerInTurn)
     EXPECT_TRUE(process(window, message("/set/window/title", "again")));
     EXPECT_EQ(juce::String("again"), window.getName());
     EXPECT_EQ(3u, content->offered.size());
+    EXPECT_TRUE(process(window, message("/set/content/value", 0.75f)));
+    EXPECT_FLOAT_EQ(0.75f, content->value);
 
     // Without content whatever the window does not take is unhandled.
     qgui::MaxMspWindowManager empty(nullptr);
