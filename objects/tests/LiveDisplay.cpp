@@ -249,7 +249,6 @@ struct Display::Connection
     std::vector<::Window> watched;
     int hintWrites = 0;
     ::Window probe = 0; // never shown: a window manager configures it as asked
-    unsigned probeWidth = 1;
     ~Connection()
     {
         if (x != nullptr)
@@ -363,13 +362,14 @@ bool Display::StartWindowManager(std::string const& program)
         }
         windowManager = std::make_unique<Process>(command, environment, false);
     }
-    // A window manager redirects the root's children to itself.
+    // A window manager redirects the root's children to itself, and is ready once it answers: a
+    // window mapped while it is still starting may never be framed.
     auto const start = Clock::now();
     while (millisecondsSince(start) < 10000)
     {
         XWindowAttributes a{};
         if (XGetWindowAttributes(x->x, x->Root(), &a) != 0 && (a.all_event_masks & SubstructureRedirectMask) != 0)
-            return true;
+            return SyncWindowManager();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
@@ -383,20 +383,26 @@ bool Display::SyncWindowManager(int timeoutMs)
         return XSync(x->x, False), true;
     if (x->probe == 0)
         x->probe = XCreateSimpleWindow(x->x, x->Root(), -10, -10, 1, 1, 0, 0, 0);
-    x->probeWidth = 3 - x->probeWidth;
-    XResizeWindow(x->x, x->probe, x->probeWidth, 1);
-    auto const start = Clock::now();
-    for (;;)
+    auto const width = [&]
     {
         ::Window root = 0;
         int left = 0, top = 0;
-        unsigned width = 0, height = 0, border = 0, depth = 0;
-        if (XGetGeometry(x->x, x->probe, &root, &left, &top, &width, &height, &border, &depth) != 0 &&
-            width == x->probeWidth)
-            return true;
-        if (millisecondsSince(start) > timeoutMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        unsigned w = 0, height = 0, border = 0, depth = 0;
+        return XGetGeometry(x->x, x->probe, &root, &left, &top, &w, &height, &border, &depth) != 0 ? w : 0u;
+    };
+    unsigned const wanted = width() == 1 ? 2 : 1;
+    // Asked again now and then: a window manager that is still starting drops what it is sent.
+    for (auto const start = Clock::now();;)
+    {
+        XResizeWindow(x->x, x->probe, wanted, 1);
+        for (auto const asked = Clock::now(); millisecondsSince(asked) < 250;)
+        {
+            if (width() == wanted)
+                return true;
+            if (millisecondsSince(start) > timeoutMs)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
     }
 }
 
