@@ -308,13 +308,18 @@ TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsT
         ASSERT_TRUE(process(m));
     EXPECT_TRUE(framedAt(moved)) << window.getBounds().toString();
 
-    // Asked for again before the window manager has framed the window anew.
+    // Asked for again before the window manager has framed the window anew: the program asks with
+    // the frame it saw last. A window manager that is still framing the window may decline (openbox
+    // answers with its place unchanged); whatever it does, the frame stays on the screen.
+    auto const framed = frame();
+    ASSERT_TRUE(framed.has_value());
     for (auto const& m : {message("/window/close"), message("/window/open"), message("/window/maximize")})
         ASSERT_TRUE(process(m));
     auto const* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect(placed);
     ASSERT_NE(nullptr, display);
     auto const area = display->userArea.getIntersection(qgui::NativeWindow::WorkArea().value_or(display->userArea));
-    EXPECT_TRUE(guitest::pumpUntil([&] { return frame() && frame()->addedTo(window.getBounds()) == area; },
+    EXPECT_EQ(framed->subtractedFrom(area), window.getBounds());
+    EXPECT_TRUE(guitest::pumpUntil([&] { return frame() && area.contains(frame()->addedTo(window.getBounds())); },
                                    std::chrono::seconds(10)))
         << window.getBounds().toString() << " in " << area.toString();
 }
