@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
 
 // Last: its macros (None, Bool, Status) would clash with the headers above.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace
@@ -44,6 +46,26 @@ guitest::CompositingManagerStandIn::~CompositingManagerStandIn()
         XCloseDisplay(static_cast<Display*>(display));
 }
 
+guitest::PublishedWorkArea::PublishedWorkArea(juce::Rectangle<int> area)
+{
+    if (!qgui::Runtime::HasDisplay() || (display = XOpenDisplay(nullptr)) == nullptr)
+        return;
+    auto* const x = static_cast<Display*>(display);
+    long const values[] = {area.getX(), area.getY(), area.getWidth(), area.getHeight()};
+    XChangeProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_WORKAREA", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char const*>(values), 4);
+    XSync(x, False);
+}
+
+guitest::PublishedWorkArea::~PublishedWorkArea()
+{
+    if (auto* const x = static_cast<Display*>(display))
+    {
+        XDeleteProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_WORKAREA", False));
+        XCloseDisplay(x);
+    }
+}
+
 bool guitest::moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> place)
 {
     std::unique_ptr<Display, int (*)(Display*)> const x(XOpenDisplay(nullptr), XCloseDisplay);
@@ -60,6 +82,47 @@ bool guitest::moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> pl
             return juce::Point<int>(left, top) == place;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+bool guitest::askFullScreenAsAnotherClient(juce::ComponentPeer& peer, bool full)
+{
+    std::unique_ptr<Display, int (*)(Display*)> const x(XOpenDisplay(nullptr), XCloseDisplay);
+    if (x == nullptr)
+        return false;
+    XEvent event{};
+    event.xclient = {ClientMessage,
+                     0,
+                     False,
+                     x.get(),
+                     reinterpret_cast<Window>(peer.getNativeHandle()),
+                     XInternAtom(x.get(), "_NET_WM_STATE", False),
+                     32,
+                     {}};
+    event.xclient.data.l[0] = full ? 1 : 0;
+    event.xclient.data.l[1] = static_cast<long>(XInternAtom(x.get(), "_NET_WM_STATE_FULLSCREEN", False));
+    event.xclient.data.l[3] = 2; // a pager
+    XSendEvent(x.get(), DefaultRootWindow(x.get()), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    XSync(x.get(), False);
+    return true;
+}
+
+bool guitest::saysFullScreen(juce::ComponentPeer& peer)
+{
+    std::unique_ptr<Display, int (*)(Display*)> const x(XOpenDisplay(nullptr), XCloseDisplay);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, left = 0;
+    unsigned char* data = nullptr;
+    if (x == nullptr || XGetWindowProperty(x.get(), reinterpret_cast<Window>(peer.getNativeHandle()),
+                                           XInternAtom(x.get(), "_NET_WM_STATE", False), 0, 64, False,
+                                           XA_ATOM, &type, &format, &count, &left, &data) != Success)
+        return false;
+    auto const* atoms = reinterpret_cast<Atom const*>(data);
+    bool const full =
+        std::count(atoms, atoms + count, XInternAtom(x.get(), "_NET_WM_STATE_FULLSCREEN", False)) > 0;
+    XFree(data);
+    return full;
 }
 
 bool guitest::sendKey(juce::ComponentPeer& peer, char character, bool shift)

@@ -260,6 +260,61 @@ TEST_F(WindowOscCommands, StateIsTheCommandsThatRestoreIt)
     EXPECT_FLOAT_EQ(1.2f, juce::Desktop::getInstance().getGlobalScaleFactor());
 }
 
+// At any global scale the window keeps to its own units: its state's bounds are its bounds, hiding,
+// a new size, full screen and back leave its place, also where another client moved it and the GUI
+// has not looked yet, and maximize fills the work area the desktop publishes.
+TEST_F(WindowOscCommands, OnDisplayTheWindowKeepsItsOwnUnitsAtEveryScale)
+{
+    if (!qgui::Runtime::HasDisplay())
+        GTEST_SKIP() << "no display: run under xvfb-run -a";
+    ScaleGuard guard;
+    auto const screen = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->totalArea;
+    juce::Rectangle<int> const work(0, 30, screen.getWidth(), screen.getHeight() - 30);
+    guitest::PublishedWorkArea const published(work);
+    auto const near = [](juce::Rectangle<int> const& a, juce::Rectangle<int> const& b)
+    {
+        return std::abs(a.getX() - b.getX()) <= 1 && std::abs(a.getY() - b.getY()) <= 1 &&
+               std::abs(a.getWidth() - b.getWidth()) <= 1 && std::abs(a.getHeight() - b.getHeight()) <= 1;
+    };
+    auto const settlesAt = [&](juce::Rectangle<int> const& r)
+    {
+        return guitest::pumpUntil([&] { return near(window.getBounds(), r); }) &&
+               near(window.GetPlacement(), r);
+    };
+    window.SetVisibleAndToFront();
+    for (double const percent : {100.0, 150.0, 75.0})
+    {
+        SCOPED_TRACE(percent);
+        double const scale = percent / 100;
+        ASSERT_TRUE(process(message("/window/scale", percent)));
+        ASSERT_TRUE(process(message("/window/bounds", 100, 120, 300, 200)));
+        auto const bundle = window.getCurrentWindowStateAsOscBundle();
+        auto const& state = find(bundle, "/window/bounds");
+        EXPECT_TRUE(near({state[0].GetInt32(), state[1].GetInt32(), state[2].GetInt32(), state[3].GetInt32()},
+                         window.getBounds()));
+        window.setVisible(false);
+        window.SetVisibleAndToFront();
+        EXPECT_TRUE(settlesAt({100, 120, 300, 200})) << window.getBounds().toString();
+        ASSERT_TRUE(process(message("/window/size", 320, 210)));
+        EXPECT_TRUE(settlesAt({100, 120, 320, 210})) << window.getBounds().toString();
+        for (auto const& [away, place] : {std::pair("/window/fullscreen", juce::Point(60, 80)),
+                                          std::pair("/window/close", juce::Point(40, 100))})
+        {
+            ASSERT_TRUE(
+                guitest::moveAsAnotherClient(*window.getPeer(), (place.toDouble() * scale).roundToInt()));
+            bool const full = away == std::string("/window/fullscreen");
+            ASSERT_TRUE(process(full ? message(away, true) : message(away)));
+            ASSERT_TRUE(process(full ? message(away, false) : message("/window/open")));
+            EXPECT_TRUE(settlesAt(juce::Rectangle<int>(320, 210).withPosition(place)))
+                << away << " " << window.getBounds().toString();
+        }
+        ASSERT_TRUE(process(message("/window/fullscreen", true)));
+        ASSERT_TRUE(process(message("/window/maximize")));
+        EXPECT_FALSE(window.isKioskMode());
+        EXPECT_TRUE(settlesAt((work.toDouble() / scale).toNearestInt())) << window.getBounds().toString();
+    }
+}
+
 // A window manager frames the window each time it is shown and may move it meanwhile; recalled
 // bounds are still the window's own, and a window maximized before it is framed anew has its frame
 // in the work area once framed. Runs only where a window manager was started for it: the live tests
@@ -273,55 +328,123 @@ TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsT
         auto* peer = window.getPeer();
         return peer != nullptr ? qgui::NativeWindow::FrameOf(*peer) : std::nullopt;
     };
-    auto const placed = window.getBounds();
     auto const framedAt = [&](juce::Rectangle<int> const& bounds)
     {
         return guitest::pumpUntil([&] { return frame() && window.getBounds() == bounds; },
                                   std::chrono::seconds(10));
     };
-    window.SetVisibleAndToFront();
-    ASSERT_TRUE(framedAt(placed)) << window.getBounds().toString();
-    auto const state = window.getCurrentWindowStateAsOscBundle();
-
-    // How the window is left before the state is recalled.
-    std::vector<qev::OscMessage> const rows[] = {
-        {message("/window/close")},
-        {message("/window/visible", false)},
-        {message("/window/bounds", 100, 120, 500, 300)},
-        {message("/window/close"), message("/window/topleft", 50, 60)},
-    };
-    for (auto const& row : rows)
+    auto const* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
+    auto const area =
+        display->userArea.getIntersection(qgui::NativeWindow::WorkArea().value_or(display->userArea));
+    auto const shows = [&](juce::Rectangle<int> const& r)
     {
-        SCOPED_TRACE(row.front().ToString().GetStdString());
-        for (auto const& m : row)
-            ASSERT_TRUE(process(m));
-        for (auto const& element : state)
-            window.ProcessMessage(*element.GetMessage(), qev::MessageFlag(0));
-        EXPECT_TRUE(framedAt(placed)) << window.getBounds().toString();
-    }
+        auto const b = window.GetPlacement();
+        return (b.getPosition() - r.getPosition()).getDistanceFromOrigin() <= 2 &&
+               std::abs(b.getWidth() - r.getWidth()) <= 2 && std::abs(b.getHeight() - r.getHeight()) <= 2;
+    };
+    // What the window manager shows, and the program with it.
+    auto const isFull = [&](bool full, juce::Rectangle<int> const& place)
+    {
+        bool const shown = guitest::pumpUntil(
+            [&]
+            {
+                return guitest::saysFullScreen(*window.getPeer()) == full && window.isKioskMode() == full &&
+                       shows(place);
+            },
+            std::chrono::seconds(10));
+        // By then the program has been sent all the window manager did, as a user's would have read it.
+        qgui::Runtime::Pump();
+        return shown;
+    };
+    auto const ctrlF = [&]
+    {
+        if (getenv("QTRACE"))
+            fprintf(stderr, "T%lld ctrlF\n", (long long)juce::Time::getMillisecondCounter());
+        window.perform({qgui::DocumentWindow::fullScreenCommand});
+    };
 
-    // Moved where the program has not looked yet, then resized and closed at once: it opens where
-    // the server had it, at the new size.
-    auto const moved = placed.translated(-70, 45).withSize(400, 250);
-    ASSERT_TRUE(guitest::moveAsAnotherClient(*window.getPeer(), moved.getPosition()));
-    for (auto const& m : {message("/window/size", 400, 250), message("/window/close"), message("/window/open")})
-        ASSERT_TRUE(process(m));
-    EXPECT_TRUE(framedAt(moved)) << window.getBounds().toString();
-
-    // Asked for again before the window manager has framed the window anew: the program asks with
-    // the frame it saw last. A window manager that is still framing the window may decline (openbox
-    // answers with its place unchanged); whatever it does, the frame stays on the screen.
-    auto const framed = frame();
-    ASSERT_TRUE(framed.has_value());
-    for (auto const& m : {message("/window/close"), message("/window/open"), message("/window/maximize")})
-        ASSERT_TRUE(process(m));
-    auto const* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect(placed);
-    ASSERT_NE(nullptr, display);
-    auto const area = display->userArea.getIntersection(qgui::NativeWindow::WorkArea().value_or(display->userArea));
-    EXPECT_EQ(framed->subtractedFrom(area), window.getBounds());
-    EXPECT_TRUE(guitest::pumpUntil([&] { return frame() && area.contains(frame()->addedTo(window.getBounds())); },
+    // Full screen then maximize, on a window never hidden: the frame it had before stays on the
+    // screen. Then the window manager's word on full screen, also when a pager changes it either
+    // way, is the program's: one Ctrl+F always toggles what the user sees.
+    window.SetVisibleAndToFront();
+    ASSERT_TRUE(framedAt(window.getBounds()));
+    auto const screen = display->totalArea;
+    ctrlF();
+    ASSERT_TRUE(isFull(true, screen));
+    ASSERT_TRUE(process(message("/window/maximize")));
+    EXPECT_TRUE(guitest::pumpUntil([&] { return frame() && frame()->addedTo(window.GetPlacement()) == area; },
                                    std::chrono::seconds(10)))
-        << window.getBounds().toString() << " in " << area.toString();
+        << window.GetPlacement().toString() << " in " << area.toString();
+    auto const maximized = window.GetPlacement();
+    ctrlF();
+    ASSERT_TRUE(isFull(true, screen));
+    guitest::askFullScreenAsAnotherClient(*window.getPeer(), false);
+    EXPECT_TRUE(isFull(false, maximized)) << window.GetPlacement().toString();
+    ctrlF();
+    EXPECT_TRUE(isFull(true, screen)) << window.GetPlacement().toString();
+    window.setVisible(false);
+    window.SetVisibleAndToFront();
+    EXPECT_TRUE(isFull(true, screen)) << window.GetPlacement().toString();
+    ctrlF();
+    ASSERT_TRUE(isFull(false, maximized)) << window.GetPlacement().toString();
+    guitest::askFullScreenAsAnotherClient(*window.getPeer(), true);
+    EXPECT_TRUE(isFull(true, screen)) << window.GetPlacement().toString();
+    ctrlF();
+    EXPECT_TRUE(isFull(false, maximized)) << window.GetPlacement().toString();
+
+    ScaleGuard guard;
+    // At another global scale too, in the window's own units.
+    for (int const percent : {100, 150})
+    {
+        SCOPED_TRACE(percent);
+        ASSERT_TRUE(process(message("/window/scale", percent)));
+        ASSERT_TRUE(process(message("/window/bounds", 200, 160, 600, 400)));
+        auto const placed = window.getBounds();
+        window.SetVisibleAndToFront();
+        ASSERT_TRUE(framedAt(placed)) << window.getBounds().toString();
+        auto const state = window.getCurrentWindowStateAsOscBundle();
+
+        // How the window is left before the state is recalled.
+        std::vector<qev::OscMessage> const rows[] = {
+            {message("/window/close")},
+            {message("/window/visible", false)},
+            {message("/window/bounds", 100, 120, 500, 300)},
+            {message("/window/close"), message("/window/topleft", 50, 60)},
+        };
+        for (auto const& row : rows)
+        {
+            SCOPED_TRACE(row.front().ToString().GetStdString());
+            for (auto const& m : row)
+                ASSERT_TRUE(process(m));
+            for (auto const& element : state)
+                window.ProcessMessage(*element.GetMessage(), qev::MessageFlag(0));
+            EXPECT_TRUE(framedAt(placed)) << window.getBounds().toString();
+        }
+
+        // Moved where the program has not looked yet, then resized and closed at once: it opens where
+        // the server had it, at the new size.
+        juce::Rectangle<int> const moved(130, 206, 400, 250);
+        ASSERT_TRUE(guitest::moveAsAnotherClient(*window.getPeer(), moved.getPosition() * percent / 100));
+        for (auto const& m :
+             {message("/window/size", 400, 250), message("/window/close"), message("/window/open")})
+            ASSERT_TRUE(process(m));
+        EXPECT_TRUE(framedAt(moved)) << window.getBounds().toString();
+
+        // Asked for again before the window manager has framed the window anew: the program asks with
+        // the frame it saw last. A window manager that is still framing the window may decline (openbox
+        // answers with its place unchanged); whatever it does, the frame stays on the screen.
+        auto const framed = frame();
+        ASSERT_TRUE(framed.has_value());
+        for (auto const& m : {message("/window/close"), message("/window/open"), message("/window/maximize")})
+            ASSERT_TRUE(process(m));
+        auto const area =
+            display->userArea.getIntersection(qgui::NativeWindow::WorkArea().value_or(display->userArea));
+        EXPECT_EQ(framed->subtractedFrom(area), window.getBounds());
+        EXPECT_TRUE(
+            guitest::pumpUntil([&] { return frame() && area.contains(frame()->addedTo(window.getBounds())); },
+                               std::chrono::seconds(10)))
+            << window.getBounds().toString() << " in " << area.toString();
+    }
 }
 
 TEST_F(WindowOscCommands, DocumentationListsTheWindowCommandsAfterTheContentsAndTheCommonOnes)

@@ -45,6 +45,12 @@ DocumentWindow::DocumentWindow(juce::Component* content)
     commandManager->registerAllCommandsForTarget(this);
     addKeyListener(commandManager->getKeyMappings());
     setWantsKeyboardFocus(true);
+    NativeWindow::SetStateListener(
+        [](juce::Component& window)
+        {
+            if (auto* document = dynamic_cast<DocumentWindow*>(&window))
+                document->followWindowManager();
+        });
 }
 
 DocumentWindow::~DocumentWindow()
@@ -117,7 +123,8 @@ bool DocumentWindow::Maximize()
     auto const* display = findDisplay();
     if (display == nullptr)
         return false;
-    // A full-screen window has no frame to go by.
+    followWindowManager();
+    // A full-screen window has no frame to go by: it keeps the one from before.
     if (!isKioskMode())
         noteFrame();
     SetFullScreen(false);
@@ -128,6 +135,7 @@ bool DocumentWindow::Maximize()
 
 bool DocumentWindow::SetFullScreen(bool full)
 {
+    followWindowManager();
     if (full == isKioskMode())
         return true;
     auto& desktop = juce::Desktop::getInstance();
@@ -138,19 +146,38 @@ bool DocumentWindow::SetFullScreen(bool full)
         if (peer == nullptr || findDisplay() == nullptr)
             return false;
         beforeFullScreen = GetPlacement();
-        NativeWindow::AskFullScreen(*peer, true);
-        desktop.setKioskModeComponent(this, true);
+        noteFrame();
+        if (NativeWindow::AskFullScreen(*peer, true))
+            NativeWindow::Adopt(*peer, [&desktop, this] { desktop.setKioskModeComponent(this, true); });
+        else
+            desktop.setKioskModeComponent(this, true);
         return true;
     }
     if (peer != nullptr)
         NativeWindow::AskFullScreen(*peer, false);
     // The framework gives the window back the bounds it knew of before, which may have been behind
     // the window manager's.
-    desktop.setKioskModeComponent(nullptr, true);
+    if (beforeFullScreen || peer == nullptr)
+        desktop.setKioskModeComponent(nullptr, true);
+    else // made full screen by the window manager, which puts it back where it was
+        NativeWindow::Adopt(*peer, [&desktop] { desktop.setKioskModeComponent(nullptr, true); });
     if (beforeFullScreen)
         Place(*beforeFullScreen);
     beforeFullScreen.reset();
     return true;
+}
+
+void DocumentWindow::followWindowManager()
+{
+    auto* peer = getPeer();
+    if (peer == nullptr || !isVisible())
+        return;
+    auto const full = NativeWindow::FullScreenOf(*peer);
+    if (!full || *full == isKioskMode())
+        return;
+    NativeWindow::Adopt(
+        *peer, [&] { juce::Desktop::getInstance().setKioskModeComponent(*full ? this : nullptr, true); });
+    beforeFullScreen.reset();
 }
 
 juce::Rectangle<int> DocumentWindow::GetPlacement() const
@@ -271,6 +298,7 @@ bool DocumentWindow::perform(juce::ApplicationCommandTarget::InvocationInfo cons
     switch (info.commandID)
     {
     case fullScreenCommand:
+        followWindowManager();
         return SetFullScreen(!isKioskMode());
     case closeWindowCommand:
         Close();

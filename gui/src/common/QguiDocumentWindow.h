@@ -53,6 +53,8 @@ public:
 
     // Enters or leaves the framework's full screen, which takes the whole display: held by the
     // window manager, without its frame, where it can. Leaving puts the window back where it was.
+    // The window manager's word on the state is the window's: a window it made full screen, or
+    // took out of it, is so for the program too.
     // False when the window cannot enter it: off the desktop, or without a display.
     bool SetFullScreen(bool full);
 
@@ -99,6 +101,8 @@ private:
     juce::Displays::Display const* findDisplay() const;
     // Keeps the window manager's frame, while it has one, for a window not framed yet.
     void noteFrame();
+    // Takes the window manager's word on full screen over the program's own.
+    void followWindowManager();
     // The display's user area without what a window manager keeps for its panels.
     static juce::Rectangle<int> userArea(juce::Displays::Display const& display);
 

@@ -4,16 +4,12 @@
 
 #include "QguiNativeWindow.h"
 
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
+
 #include <algorithm>
 #include <dlfcn.h>
+#include <utility>
 #include <vector>
-
-namespace juce
-{
-// The framework's hidden message window, whose events it drops unread; declared in none of its
-// headers.
-extern ::Window juce_messageWindowHandle;
-} // namespace juce
 
 namespace qgui::NativeWindow
 {
@@ -24,6 +20,7 @@ juce::X11Symbols::XSetWMNormalHints originalSetHints = nullptr;
 juce::X11Symbols::XMoveResizeWindow originalMoveResize = nullptr;
 juce::X11Symbols::XMapWindow originalMap = nullptr;
 juce::X11Symbols::XNextEvent originalNextEvent = nullptr;
+juce::X11Symbols::XDestroyWindow originalDestroy = nullptr;
 
 // Not among the framework's symbols: the one way to look through the event queue and leave it.
 using CheckIfEvent = Bool (*)(::Display*, XEvent*, Bool (*)(::Display*, XEvent*, XPointer), XPointer);
@@ -41,17 +38,90 @@ struct Request
 };
 std::vector<Request> unanswered;
 
-// Windows that a window manager holds full screen: their places are its to give.
-std::vector<::Window> heldFullScreen;
+// A full-screen state asked of the window manager that it has not shown yet: until then the window
+// is taken to be as asked. Its answer is a change of the window's _NET_WM_STATE, which comes after
+// the server passed the request on and so carries the request's serial or a later one; but so may
+// changes it makes for what came before (it takes the window on, answers an earlier request), so
+// only such a change that shows the state asked for answers it.
+struct FullScreenAsk
+{
+    ::Window window;
+    bool full;
+    unsigned long serial;
+    bool changedSince = false;
+};
+std::vector<FullScreenAsk> asks;
+
+Atom stateAtom = 0;
+Atom fullScreenAtom = 0;
+// A window whose place the window manager has given: the framework's requests for it are not sent.
+::Window placedByManager = 0;
+void (*stateListener)(juce::Component&) = nullptr;
+unsigned altModifierMask = Mod1Mask;
 
 template <typename Item, typename Predicate> void eraseIf(std::vector<Item>& items, Predicate predicate)
 {
     items.erase(std::remove_if(items.begin(), items.end(), predicate), items.end());
 }
 
-bool isHeldFullScreen(::Window window)
+// The server's pixels in the window's own units, those of its bounds: the framework's bounds of a
+// window are its peer's divided by the global scale, and the peer's are the display's logical ones.
+juce::Rectangle<int> windowUnits(juce::Rectangle<int> const& physical)
 {
-    return std::find(heldFullScreen.begin(), heldFullScreen.end(), window) != heldFullScreen.end();
+    auto& desktop = juce::Desktop::getInstance();
+    return (desktop.getDisplays().physicalToLogical(physical.toFloat()) / desktop.getGlobalScaleFactor())
+        .toNearestInt();
+}
+
+juce::BorderSize<int> windowUnits(juce::BorderSize<int> const& physical, juce::ComponentPeer& peer)
+{
+    return physical.multipliedBy(
+        1.0 / (peer.getPlatformScaleFactor() * juce::Desktop::getInstance().getGlobalScaleFactor()));
+}
+
+// Whether the window manager's word on the window, its _NET_WM_STATE, holds full screen.
+bool saysFullScreen(::Display* x, ::Window window)
+{
+    juce::XWindowSystemUtilities::GetXProperty const state(x, window, stateAtom, 0, 64, false, XA_ATOM);
+    if (!state.success || state.actualFormat != 32)
+        return false;
+    auto const* atoms = reinterpret_cast<long const*>(state.data);
+    return std::find(atoms, atoms + state.numItems, static_cast<long>(fullScreenAtom)) !=
+           atoms + state.numItems;
+}
+
+std::vector<FullScreenAsk>::iterator askFor(::Window window)
+{
+    return std::find_if(asks.begin(), asks.end(),
+                        [window](FullScreenAsk const& a) { return a.window == window; });
+}
+
+// The window's ask, unless the window manager has shown it by now.
+std::vector<FullScreenAsk>::iterator unansweredAsk(::Display* x, ::Window window)
+{
+    auto const ask = askFor(window);
+    if (ask == asks.end() || !ask->changedSince || saysFullScreen(x, window) != ask->full)
+        return ask;
+    asks.erase(ask);
+    return asks.end();
+}
+
+bool isViewable(::Display* x, ::Window window)
+{
+    XWindowAttributes attributes{};
+    return juce::X11Symbols::getInstance()->xGetWindowAttributes(x, window, &attributes) != 0 &&
+           attributes.map_state == IsViewable;
+}
+
+// While the window manager holds a window full screen, or has been asked to, its place is the
+// window manager's to give; the framework's own full screen would only fight it.
+bool placeIsManagers(::Display* x, ::Window window)
+{
+    if (window == placedByManager)
+        return true;
+    if (auto const ask = unansweredAsk(x, window); ask != asks.end())
+        return ask->full;
+    return saysFullScreen(x, window) && isViewable(x, window);
 }
 
 void moveResizeNow(::Display* x, ::Window window, int left, int top, unsigned width, unsigned height)
@@ -94,6 +164,8 @@ juce::Rectangle<int> physicalBounds(juce::ComponentPeer& peer)
 // window by its own rules (some by the user's hand) when it frames it.
 void setHints(::Display* x, ::Window window, XSizeHints* hints)
 {
+    if (window == placedByManager)
+        return;
     if (auto* peer = titledPeerOf(window))
     {
         if ((hints->flags & USPosition) == 0)
@@ -115,8 +187,7 @@ void moveResize(::Display* x, ::Window window, int left, int top, unsigned width
     auto* peer = titledPeerOf(window);
     if (peer == nullptr)
         return originalMoveResize(x, window, left, top, width, height);
-    // The framework's own full screen would only fight the window manager's.
-    if (isHeldFullScreen(window))
+    if (placeIsManagers(x, window))
         return;
     // The framework took the frame it knows off the window's place; with static gravity the place
     // is the window's own.
@@ -146,25 +217,77 @@ void map(::Display* x, ::Window window)
     originalMap(x, window);
 }
 
+void forget(::Window window)
+{
+    eraseIf(unanswered, [window](Request const& r) { return r.window == window; });
+    eraseIf(asks, [window](FullScreenAsk const& a) { return a.window == window; });
+}
+
 void takeIn(XEvent const& event)
 {
     if (event.type == ConfigureNotify)
         eraseIf(unanswered, [&c = event.xconfigure](Request const& r)
                 { return r.window == c.window && c.serial >= r.serial; });
+    else if (event.type == PropertyNotify && event.xproperty.atom == stateAtom && stateAtom != 0)
+    {
+        for (auto& ask : asks)
+            if (ask.window == event.xproperty.window && event.xproperty.serial >= ask.serial)
+                ask.changedSince = true;
+    }
     else if (event.type == DestroyNotify)
-        eraseIf(unanswered, [w = event.xdestroywindow.window](Request const& r) { return r.window == w; });
+        forget(event.xdestroywindow.window);
 }
 
-// The framework follows Shift and Ctrl by the presses and releases it sees: one released while
-// another window had the keyboard (some window managers take it for a moment when they make a
-// window full screen) would stay down for it, and the next Shift+F would be Ctrl+Shift+F. Every key
-// event says which are down.
+// The framework drains a window's events past XNextEvent when it destroys it.
+void destroy(::Display* x, ::Window window)
+{
+    forget(window);
+    originalDestroy(x, window);
+}
+
+// The window manager has changed its word on a window's state: the window follows once the
+// framework has handled what came before.
+void followLater(::Display* x, XPropertyEvent const& changed)
+{
+    ::Window const window = changed.window;
+    if (titledPeerOf(window) == nullptr)
+        return;
+    unansweredAsk(x, window);
+    juce::MessageManager::callAsync(
+        [window]
+        {
+            if (auto* peer = titledPeerOf(window); peer != nullptr && stateListener != nullptr)
+                stateListener(peer->getComponent());
+        });
+}
+
+// The modifier that Alt is, which no X constant names.
+unsigned altMask(::Display* x)
+{
+    auto* symbols = juce::X11Symbols::getInstance();
+    auto const alt = symbols->xKeysymToKeycode(x, XK_Alt_L);
+    unsigned mask = 0;
+    if (auto* map = symbols->xGetModifierMapping(x))
+    {
+        for (int i = 0; i < 8 * map->max_keypermod; ++i)
+            if (alt != 0 && map->modifiermap[i] == alt)
+                mask = 1u << (i / map->max_keypermod);
+        symbols->xFreeModifiermap(map);
+    }
+    return mask;
+}
+
+// The framework follows Shift, Ctrl and Alt by the presses and releases it sees: one released
+// while another window had the keyboard (some window managers take it for a moment when they make
+// a window full screen, or for their own keys) would stay down for it, and the next Shift+F would
+// be Ctrl+Shift+F. Every key event says which are down.
 void takeModifiersFrom(XKeyEvent const& key)
 {
     using juce::ModifierKeys;
-    int const keys = ModifierKeys::shiftModifier | ModifierKeys::ctrlModifier;
+    int const keys = ModifierKeys::shiftModifier | ModifierKeys::ctrlModifier | ModifierKeys::altModifier;
     int const down = ((key.state & ShiftMask) != 0 ? ModifierKeys::shiftModifier : 0) |
-                     ((key.state & ControlMask) != 0 ? ModifierKeys::ctrlModifier : 0);
+                     ((key.state & ControlMask) != 0 ? ModifierKeys::ctrlModifier : 0) |
+                     ((key.state & altModifierMask) != 0 ? ModifierKeys::altModifier : 0);
     ModifierKeys::currentModifiers =
         ModifierKeys::currentModifiers.withoutFlags(keys).withFlags(down);
 }
@@ -177,6 +300,8 @@ int nextEvent(::Display* x, XEvent* event)
     constexpr int keyPress = 2;
     if (event->type == keyPress || event->type == KeyRelease)
         takeModifiersFrom(event->xkey);
+    else if (event->type == PropertyNotify && event->xproperty.atom == stateAtom && stateAtom != 0)
+        followLater(x, event->xproperty);
     return result;
 }
 
@@ -273,10 +398,19 @@ void Install() noexcept
     originalMoveResize = symbols->xMoveResizeWindow;
     originalMap = symbols->xMapWindow;
     originalNextEvent = symbols->xNextEvent;
+    originalDestroy = symbols->xDestroyWindow;
     symbols->xSetWMNormalHints = setHints;
     symbols->xMoveResizeWindow = moveResize;
     symbols->xMapWindow = map;
     symbols->xNextEvent = nextEvent;
+    symbols->xDestroyWindow = destroy;
+    if (auto* x = display())
+    {
+        using juce::XWindowSystemUtilities::Atoms;
+        stateAtom = Atoms::getCreating(x, "_NET_WM_STATE");
+        fullScreenAtom = Atoms::getCreating(x, "_NET_WM_STATE_FULLSCREEN");
+        altModifierMask = altMask(x);
+    }
     // The framework has the library loaded: this only takes another reference.
     libX11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL | RTLD_NOLOAD);
     if (libX11 != nullptr)
@@ -293,13 +427,18 @@ void Remove() noexcept
         symbols->xMoveResizeWindow = originalMoveResize;
         symbols->xMapWindow = originalMap;
         symbols->xNextEvent = originalNextEvent;
+        symbols->xDestroyWindow = originalDestroy;
     }
     originalSetHints = nullptr;
     originalMoveResize = nullptr;
     originalMap = nullptr;
     originalNextEvent = nullptr;
+    originalDestroy = nullptr;
     unanswered.clear();
-    heldFullScreen.clear();
+    asks.clear();
+    stateAtom = fullScreenAtom = 0;
+    placedByManager = 0;
+    stateListener = nullptr;
     checkIfEvent = nullptr;
     if (libX11 != nullptr)
         dlclose(libX11);
@@ -321,7 +460,7 @@ std::optional<juce::Rectangle<int>> PlaceOf(juce::ComponentPeer& peer)
                                                   : juce::XWindowSystem::getInstance()->getWindowBounds(window, 0);
     if (bounds.isEmpty())
         return std::nullopt;
-    return juce::Desktop::getInstance().getDisplays().physicalToLogical(bounds);
+    return windowUnits(bounds);
 }
 
 std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
@@ -337,7 +476,7 @@ std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer)
     auto const frame = empty ? frameFromTree(x, window) : std::optional(*said);
     if (!frame)
         return std::nullopt;
-    return frame->multipliedBy(1.0 / peer.getPlatformScaleFactor());
+    return windowUnits(*frame, peer);
 }
 
 std::optional<juce::Rectangle<int>> WorkArea()
@@ -354,8 +493,8 @@ std::optional<juce::Rectangle<int>> WorkArea()
     if (!area.success || area.actualFormat != 32 || area.numItems != 4)
         return std::nullopt;
     auto const* v = reinterpret_cast<long const*>(area.data);
-    return juce::Desktop::getInstance().getDisplays().physicalToLogical(juce::Rectangle<int>(
-        static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])));
+    return windowUnits(
+        {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])});
 }
 
 bool AskFullScreen(juce::ComponentPeer& peer, bool full)
@@ -368,9 +507,12 @@ bool AskFullScreen(juce::ComponentPeer& peer, bool full)
     auto* symbols = juce::X11Symbols::getInstance();
     juce::XWindowSystemUtilities::ScopedXLock const lock;
     bool const held = managerHoldsFullScreen(x);
-    eraseIf(heldFullScreen, [window](::Window w) { return w == window; });
-    if (full && held)
-        heldFullScreen.push_back(window);
+    // A window manager that already shows the state changes nothing, and says nothing; unless it
+    // has yet to answer an earlier request, or to take the window on.
+    bool const earlier = unansweredAsk(x, window) != asks.end();
+    eraseIf(asks, [window](FullScreenAsk const& a) { return a.window == window; });
+    if (held && (earlier || !isViewable(x, window) || saysFullScreen(x, window) != full))
+        asks.push_back({window, full, NextRequest(x)});
     // Leaving is also asked of one that does not say it can: some take a window that asks for the
     // whole screen for a full-screen one on their own.
     if (!full || held)
@@ -389,26 +531,53 @@ bool AskFullScreen(juce::ComponentPeer& peer, bool full)
     return full && held;
 }
 
+std::optional<bool> FullScreenOf(juce::ComponentPeer& peer)
+{
+    auto* x = display();
+    ::Window const window = handleOf(peer);
+    if (x == nullptr || window == 0 || stateAtom == 0)
+        return std::nullopt;
+    juce::XWindowSystemUtilities::ScopedXLock const lock;
+    if (!managerHoldsFullScreen(x) || !isViewable(x, window))
+        return std::nullopt;
+    if (auto const ask = unansweredAsk(x, window); ask != asks.end())
+        return ask->full;
+    return saysFullScreen(x, window);
+}
+
+void SetStateListener(void (*listener)(juce::Component& window)) noexcept
+{
+    stateListener = listener;
+}
+
+void Adopt(juce::ComponentPeer& peer, std::function<void()> const& change)
+{
+    ::Window const window = handleOf(peer);
+    auto const previous = std::exchange(placedByManager, window);
+    change();
+    if (auto const place = PlaceOf(peer))
+        peer.getComponent().setBounds(*place);
+    placedByManager = previous;
+}
+
 void DeliverQueuedEvents(bool sendRequests)
 {
     auto* x = display();
-    if (x == nullptr || juce::juce_messageWindowHandle == 0)
+    if (x == nullptr)
         return;
     auto* symbols = juce::X11Symbols::getInstance();
-    juce::XWindowSystemUtilities::ScopedXLock const lock;
-    // Sending also reads what has come, so it goes first.
-    if (sendRequests)
-        symbols->xFlush(x);
-    if (symbols->xEventsQueued(x, QueuedAlready) == 0)
-        return;
-    // An event of no meaning to the framework's hidden window: its arrival makes the connection
-    // readable, and the framework then reads everything it holds.
-    XEvent wake{};
-    wake.xclient.type = ClientMessage;
-    wake.xclient.window = juce::juce_messageWindowHandle;
-    wake.xclient.format = 32;
-    symbols->xSendEvent(x, juce::juce_messageWindowHandle, False, NoEventMask, &wake);
-    symbols->xFlush(x);
+    {
+        juce::XWindowSystemUtilities::ScopedXLock const lock;
+        // Sending also reads what has come, so it goes first.
+        if (sendRequests)
+            symbols->xFlush(x);
+        if (symbols->xEventsQueued(x, QueuedAlready) == 0)
+            return;
+    }
+    // The framework reads its connection when the connection becomes readable, which events already
+    // taken in never make it: a wake sent to itself would be taken in just the same by the next
+    // round trip, before any wait.
+    juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd(symbols->xConnectionNumber(x));
 }
 
 } // namespace qgui::NativeWindow

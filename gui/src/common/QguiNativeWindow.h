@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <optional>
 
 namespace qgui
@@ -25,21 +26,36 @@ namespace NativeWindow
 void Install() noexcept;
 void Remove() noexcept;
 
-// Where the window is, in the framework's units: where the X server has it, unless the program
-// asked for a place that the window manager has not answered yet. The framework learns of the
-// window manager's moves only as it reads their events, which may wait behind other work.
+// Every rectangle read from X comes back in the window's own units, those of its bounds, whatever
+// the global scale.
+
+// Where the window is: where the X server has it, unless the program asked for a place that the
+// window manager has not answered yet. The framework learns of the window manager's moves only as
+// it reads their events, which may wait behind other work.
 std::optional<juce::Rectangle<int>> PlaceOf(juce::ComponentPeer& peer);
 
-// The window manager's frame around the window while it has one, in the framework's units.
+// The window manager's frame around the window while it has one.
 std::optional<juce::BorderSize<int>> FrameOf(juce::ComponentPeer& peer);
 
 // The part of the screen a window manager leaves to windows (without its panels), when it says.
 std::optional<juce::Rectangle<int>> WorkArea();
 
-// Asks the window manager to hold the window full screen, without its frame, or no longer; the
-// framework's own requests for the window's place wait until then. True when it holds it: a window
-// manager that cannot leaves the window to take the screen itself.
+// Asks the window manager to hold the window full screen, without its frame, or no longer. While
+// it holds it, or is asked to, the framework's own requests for the window's place are not sent.
+// True when it holds it: a window manager that cannot leaves the window to take the screen itself.
 bool AskFullScreen(juce::ComponentPeer& peer, bool full);
+
+// The window manager's word on whether the shown window is full screen (what it was last asked
+// until it shows the answer); nothing where no window manager holds windows full screen.
+std::optional<bool> FullScreenOf(juce::ComponentPeer& peer);
+
+// Called on the message thread after a window manager changed its word on a titled window's state,
+// once the framework has handled the events that came before.
+void SetStateListener(void (*listener)(juce::Component& window)) noexcept;
+
+// Makes the change in the framework without asking the X server for the window's place, then gives
+// the framework the place the window has: the window manager has placed it already.
+void Adopt(juce::ComponentPeer& peer, std::function<void()> const& change);
 
 // Has the framework read the events its display connection already holds. The framework reads
 // events when the connection becomes readable; a round trip to the server (as bringing a window to
