@@ -392,27 +392,31 @@ TEST_F(MidiOscMapRowTest, AnInvalidPatternLeavesTheTableAloneUntilTheNextRewrite
 {
     listener.osc.clear();
     auto& editor = row(0).GetPatternEditor();
-    editor.setText("a b", false);
-    // Leaving the field reaches the row twice, as the framework tells it: one report.
-    int const savedLog = qev::ConsoleLog::type;
-    qev::ConsoleLog::type = 2;
-    testing::internal::CaptureStdout();
-    row(0).focusOfChildComponentChanged(juce::Component::focusChangedDirectly);
-    row(0).textEditorFocusLost(editor);
-    std::string const log = testing::internal::GetCapturedStdout();
-    qev::ConsoleLog::type = savedLog;
-    auto const report = log.find("OSC format error");
-    EXPECT_TRUE(report != std::string::npos && report == log.rfind("OSC format error")) << log;
-    EXPECT_TRUE(row(0).IsPatternRejected());
-    EXPECT_EQ("a b", pattern(0));
-    EXPECT_TRUE(editor.getTooltip().startsWith("OSC format error"));
-    EXPECT_EQ("/foo", entry(0).address.GetText().GetStdString());
-    EXPECT_TRUE(listener.osc.empty());
+    // Typed again after the rewrite, the same text is reported again.
+    for (int round = 0; round < 2; ++round)
+    {
+        editor.setText("a b", false);
+        // Leaving the field reaches the row twice, as the framework tells it: one report.
+        int const savedLog = qev::ConsoleLog::type;
+        qev::ConsoleLog::type = 2;
+        testing::internal::CaptureStdout();
+        row(0).focusOfChildComponentChanged(juce::Component::focusChangedDirectly);
+        row(0).textEditorFocusLost(editor);
+        std::string const log = testing::internal::GetCapturedStdout();
+        qev::ConsoleLog::type = savedLog;
+        auto const report = log.find("OSC format error");
+        EXPECT_TRUE(report != std::string::npos && report == log.rfind("OSC format error")) << log;
+        EXPECT_TRUE(row(0).IsPatternRejected());
+        EXPECT_EQ("a b", pattern(0));
+        EXPECT_TRUE(editor.getTooltip().startsWith("OSC format error"));
+        EXPECT_EQ("/foo", entry(0).address.GetText().GetStdString());
+        EXPECT_TRUE(listener.osc.empty());
 
-    list.update();
-    EXPECT_FALSE(row(0).IsPatternRejected());
-    EXPECT_EQ("/foo", pattern(0));
-    EXPECT_TRUE(editor.getTooltip().isEmpty());
+        list.update();
+        EXPECT_FALSE(row(0).IsPatternRejected());
+        EXPECT_EQ("/foo", pattern(0));
+        EXPECT_TRUE(editor.getTooltip().isEmpty());
+    }
 }
 
 TEST_F(MidiOscMapRowTest, LearningTakesTheNextControlChangeInOneRowOnly)
