@@ -333,9 +333,13 @@ TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsT
         return guitest::pumpUntil([&] { return frame() && window.getBounds() == bounds; },
                                   std::chrono::seconds(10));
     };
-    auto const* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay();
-    auto const area =
-        display->userArea.getIntersection(qgui::NativeWindow::WorkArea().value_or(display->userArea));
+    // The displays are found anew at each scale.
+    auto const workArea = []
+    {
+        auto const user = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea;
+        return user.getIntersection(qgui::NativeWindow::WorkArea().value_or(user));
+    };
+    auto const area = workArea();
     auto const shows = [&](juce::Rectangle<int> const& r)
     {
         auto const b = window.GetPlacement();
@@ -368,7 +372,7 @@ TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsT
     // way, is the program's: one Ctrl+F always toggles what the user sees.
     window.SetVisibleAndToFront();
     ASSERT_TRUE(framedAt(window.getBounds()));
-    auto const screen = display->totalArea;
+    auto const screen = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->totalArea;
     ctrlF();
     ASSERT_TRUE(isFull(true, screen));
     ASSERT_TRUE(process(message("/window/maximize")));
@@ -437,8 +441,7 @@ TEST_F(WindowOscCommands, UnderAWindowManagerRecalledBoundsHoldAndMaximizeKeepsT
         ASSERT_TRUE(framed.has_value());
         for (auto const& m : {message("/window/close"), message("/window/open"), message("/window/maximize")})
             ASSERT_TRUE(process(m));
-        auto const area =
-            display->userArea.getIntersection(qgui::NativeWindow::WorkArea().value_or(display->userArea));
+        auto const area = workArea();
         EXPECT_EQ(framed->subtractedFrom(area), window.getBounds());
         EXPECT_TRUE(
             guitest::pumpUntil([&] { return frame() && area.contains(frame()->addedTo(window.getBounds())); },
