@@ -181,42 +181,6 @@ TEST(DocumentWindowCommands, CentringHalvesTowardZero)
               qgui::DocumentWindow::CentredPosition(juce::Rectangle<int>(0, 25, 1440, 875), 801, 400));
 }
 
-TEST(DocumentWindowCommandsOnDisplay, FullScreenTogglesMaximizeFillsTheDisplayAndCloseHides)
-{
-    if (!qgui::Runtime::HasDisplay())
-        GTEST_SKIP() << "no display: run under xvfb-run -a";
-    qgui::DocumentWindow window(content());
-    ASSERT_TRUE(window.SetCenterAndToFront());
-    qgui::Runtime::Pump();
-    auto const normal = window.getBounds();
-    auto const* display =
-        juce::Desktop::getInstance().getDisplays().getDisplayForPoint(window.getScreenPosition());
-    ASSERT_NE(nullptr, display);
-
-    EXPECT_TRUE(window.perform(invocation(fullScreen)));
-    EXPECT_TRUE(window.isKioskMode());
-    EXPECT_EQ(&window, juce::Desktop::getInstance().getKioskModeComponent());
-    EXPECT_TRUE(window.perform(invocation(fullScreen)));
-    EXPECT_FALSE(window.isKioskMode());
-    EXPECT_EQ(nullptr, juce::Desktop::getInstance().getKioskModeComponent());
-    EXPECT_EQ(normal, window.getBounds());
-
-    EXPECT_TRUE(window.perform(invocation(maximizeWindow)));
-    EXPECT_EQ(maximizedBounds(window, display->userArea), window.getBounds());
-
-    // Hiding alone, as the host's "wclose" does, keeps it on the desktop.
-    window.setVisible(false);
-    EXPECT_TRUE(window.isOnDesktop());
-    ASSERT_TRUE(window.SetVisibleAndToFront());
-
-    // Closing in full screen leaves it first, so the desktop keeps no window that is gone.
-    EXPECT_TRUE(window.perform(invocation(fullScreen)));
-    window.closeButtonPressed();
-    EXPECT_EQ(nullptr, juce::Desktop::getInstance().getKioskModeComponent());
-    EXPECT_FALSE(window.isOnDesktop());
-    EXPECT_FALSE(window.IsOpen());
-}
-
 TEST(DocumentWindowCommandsOnDisplay, MappedKeysInvokeTheCommandsOfTheWindow)
 {
     if (!qgui::Runtime::HasDisplay())

@@ -46,24 +46,18 @@ guitest::CompositingManagerStandIn::~CompositingManagerStandIn()
         XCloseDisplay(static_cast<Display*>(display));
 }
 
-guitest::PublishedWorkArea::PublishedWorkArea(juce::Rectangle<int> area)
+void guitest::PublishedWorkArea::publish(juce::Rectangle<int> const* area)
 {
-    if (!qgui::Runtime::HasDisplay() || (display = XOpenDisplay(nullptr)) == nullptr)
+    std::unique_ptr<Display, int (*)(Display*)> const x(
+        qgui::Runtime::HasDisplay() ? XOpenDisplay(nullptr) : nullptr, XCloseDisplay);
+    if (x == nullptr)
         return;
-    auto* const x = static_cast<Display*>(display);
-    long const values[] = {area.getX(), area.getY(), area.getWidth(), area.getHeight()};
-    XChangeProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_WORKAREA", False), XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char const*>(values), 4);
-    XSync(x, False);
-}
-
-guitest::PublishedWorkArea::~PublishedWorkArea()
-{
-    if (auto* const x = static_cast<Display*>(display))
-    {
-        XDeleteProperty(x, DefaultRootWindow(x), XInternAtom(x, "_NET_WORKAREA", False));
-        XCloseDisplay(x);
-    }
+    Atom const name = XInternAtom(x.get(), "_NET_WORKAREA", False);
+    if (area == nullptr)
+        return static_cast<void>(XDeleteProperty(x.get(), DefaultRootWindow(x.get()), name));
+    long const values[] = {area->getX(), area->getY(), area->getWidth(), area->getHeight()};
+    XChangeProperty(x.get(), DefaultRootWindow(x.get()), name, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char const*>(values), 4);
 }
 
 bool guitest::moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> place)
@@ -84,27 +78,19 @@ bool guitest::moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> pl
     }
 }
 
-bool guitest::askFullScreenAsAnotherClient(juce::ComponentPeer& peer, bool full)
+void guitest::askFullScreenAsAnotherClient(juce::ComponentPeer& peer, bool full)
 {
     std::unique_ptr<Display, int (*)(Display*)> const x(XOpenDisplay(nullptr), XCloseDisplay);
-    if (x == nullptr)
-        return false;
     XEvent event{};
-    event.xclient = {ClientMessage,
-                     0,
-                     False,
-                     x.get(),
-                     reinterpret_cast<Window>(peer.getNativeHandle()),
-                     XInternAtom(x.get(), "_NET_WM_STATE", False),
-                     32,
-                     {}};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = reinterpret_cast<Window>(peer.getNativeHandle());
+    event.xclient.message_type = XInternAtom(x.get(), "_NET_WM_STATE", False);
+    event.xclient.format = 32;
     event.xclient.data.l[0] = full ? 1 : 0;
     event.xclient.data.l[1] = static_cast<long>(XInternAtom(x.get(), "_NET_WM_STATE_FULLSCREEN", False));
     event.xclient.data.l[3] = 2; // a pager
     XSendEvent(x.get(), DefaultRootWindow(x.get()), False, SubstructureRedirectMask | SubstructureNotifyMask,
                &event);
-    XSync(x.get(), False);
-    return true;
 }
 
 bool guitest::saysFullScreen(juce::ComponentPeer& peer)
@@ -114,10 +100,9 @@ bool guitest::saysFullScreen(juce::ComponentPeer& peer)
     int format = 0;
     unsigned long count = 0, left = 0;
     unsigned char* data = nullptr;
-    if (x == nullptr || XGetWindowProperty(x.get(), reinterpret_cast<Window>(peer.getNativeHandle()),
-                                           XInternAtom(x.get(), "_NET_WM_STATE", False), 0, 64, False,
-                                           XA_ATOM, &type, &format, &count, &left, &data) != Success)
-        return false;
+    XGetWindowProperty(x.get(), reinterpret_cast<Window>(peer.getNativeHandle()),
+                       XInternAtom(x.get(), "_NET_WM_STATE", False), 0, 64, False, XA_ATOM, &type, &format,
+                       &count, &left, &data);
     auto const* atoms = reinterpret_cast<Atom const*>(data);
     bool const full =
         std::count(atoms, atoms + count, XInternAtom(x.get(), "_NET_WM_STATE_FULLSCREEN", False)) > 0;

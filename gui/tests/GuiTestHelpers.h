@@ -68,18 +68,13 @@ private:
     void* display = nullptr;
 };
 
-// Publishes a work area on the root window (_NET_WORKAREA, in the server's pixels), as a desktop's
-// panels do, and takes it away again. Does nothing without a display.
-class PublishedWorkArea
+// Publishes a work area on the root window (_NET_WORKAREA, in the server's pixels) while it lives,
+// as a desktop's panels do. Does nothing without a display.
+struct PublishedWorkArea
 {
-public:
-    explicit PublishedWorkArea(juce::Rectangle<int> area);
-    ~PublishedWorkArea();
-    PublishedWorkArea(PublishedWorkArea const&) = delete;
-    PublishedWorkArea& operator=(PublishedWorkArea const&) = delete;
-
-private:
-    void* display = nullptr;
+    explicit PublishedWorkArea(juce::Rectangle<int> area) { publish(&area); }
+    ~PublishedWorkArea() { publish(nullptr); }
+    static void publish(juce::Rectangle<int> const* area);
 };
 
 // Moves the top-level window's client to the place on the screen as another client would (a pager,
@@ -87,9 +82,9 @@ private:
 // until the X server has it there; false when it did not get there.
 bool moveAsAnotherClient(juce::ComponentPeer& peer, juce::Point<int> place);
 
-// Asks the window manager to make the window full screen, or no longer, as a pager does.
-bool askFullScreenAsAnotherClient(juce::ComponentPeer& peer, bool full);
-// Whether the window manager says the window is full screen, as a pager reads it.
+// Asks the window manager to make the window full screen or no longer, and tells whether it says
+// the window is, as a pager does.
+void askFullScreenAsAnotherClient(juce::ComponentPeer& peer, bool full);
 bool saysFullScreen(juce::ComponentPeer& peer);
 
 // Sends the window a press and release of the character's key through the X server, with Shift
