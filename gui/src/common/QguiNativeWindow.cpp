@@ -38,6 +38,17 @@ struct Request
 };
 std::vector<Request> unanswered;
 
+// Where the framework last asked for a titled window, or last read it to be (physical, the
+// client's own). It asks again for just that when it makes the window's image anew (the first paint,
+// and after the image was let go while idle); the window manager may have moved the window since,
+// unread, and the request would undo the move.
+struct View
+{
+    ::Window window;
+    juce::Rectangle<int> bounds;
+};
+std::vector<View> views;
+
 // A full-screen state asked of the window manager that it has not shown yet: until then the window
 // is taken to be as asked. Its answer is a change of the window's _NET_WM_STATE, which comes after
 // the server passed the request on and so carries the request's serial or a later one; but so may
@@ -182,13 +193,24 @@ void setHints(::Display* x, ::Window window, XSizeHints* hints)
     originalSetHints(x, window, hints);
 }
 
+// Notes the framework's view of the window; true when that is the view it had (in the window's own
+// units, as the framework rounds them).
+bool takeView(::Window window, juce::Rectangle<int> const& bounds)
+{
+    auto view =
+        std::find_if(views.begin(), views.end(), [window](View const& v) { return v.window == window; });
+    if (view == views.end())
+        view = views.insert(views.end(), {window, {}});
+    bool const same = windowUnits(view->bounds) == windowUnits(bounds);
+    view->bounds = bounds;
+    return same;
+}
+
 void moveResize(::Display* x, ::Window window, int left, int top, unsigned width, unsigned height)
 {
     auto* peer = titledPeerOf(window);
     if (peer == nullptr)
         return originalMoveResize(x, window, left, top, width, height);
-    if (placeIsManagers(x, window))
-        return;
     // The framework took the frame it knows off the window's place; with static gravity the place
     // is the window's own.
     if (auto const frame = peer->getFrameSizeIfPresent())
@@ -197,6 +219,9 @@ void moveResize(::Display* x, ::Window window, int left, int top, unsigned width
         left += native.getLeft();
         top += native.getTop();
     }
+    bool const again = takeView(window, {left, top, static_cast<int>(width), static_cast<int>(height)});
+    if (again || placeIsManagers(x, window))
+        return;
     moveResizeNow(x, window, left, top, width, height);
 }
 
@@ -211,6 +236,7 @@ void map(::Display* x, ::Window window)
             symbols->xFree(hints);
         }
         auto const bounds = physicalBounds(*peer);
+        takeView(window, bounds);
         moveResizeNow(x, window, bounds.getX(), bounds.getY(), static_cast<unsigned>(bounds.getWidth()),
                       static_cast<unsigned>(bounds.getHeight()));
     }
@@ -221,6 +247,7 @@ void forget(::Window window)
 {
     eraseIf(unanswered, [window](Request const& r) { return r.window == window; });
     eraseIf(asks, [window](FullScreenAsk const& a) { return a.window == window; });
+    eraseIf(views, [window](View const& v) { return v.window == window; });
 }
 
 void takeIn(XEvent const& event)
@@ -302,6 +329,11 @@ int nextEvent(::Display* x, XEvent* event)
         takeModifiersFrom(event->xkey);
     else if (event->type == PropertyNotify && event->xproperty.atom == stateAtom && stateAtom != 0)
         followLater(x, event->xproperty);
+    // The framework reads where the window is next, as this does.
+    else if ((event->type == ConfigureNotify || event->type == GravityNotify) &&
+             titledPeerOf(event->xany.window))
+        takeView(event->xany.window,
+                 juce::XWindowSystem::getInstance()->getWindowBounds(event->xany.window, 0));
     return result;
 }
 
@@ -436,6 +468,7 @@ void Remove() noexcept
     originalDestroy = nullptr;
     unanswered.clear();
     asks.clear();
+    views.clear();
     stateAtom = fullScreenAtom = 0;
     placedByManager = 0;
     stateListener = nullptr;
