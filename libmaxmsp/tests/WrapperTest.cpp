@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <new>
 #include <stdexcept>
 
@@ -249,66 +248,6 @@ TEST(MaxStartUp, RunsEveryStepAndPostsAFailure)
     EXPECT_EQ(guiStarts, 1);
     EXPECT_TRUE(symbolsReadyForGui);
     EXPECT_TRUE(capture.Take().empty());
-
-    symbol* const* const table[] = {
-        &maxmsp::CommonSymbols::sym_append,
-        &maxmsp::CommonSymbols::sym_attr_modified,
-        &maxmsp::CommonSymbols::sym_clear,
-        &maxmsp::CommonSymbols::sym_dimension,
-        &maxmsp::CommonSymbols::sym_done,
-        &maxmsp::CommonSymbols::sym_dsp,
-        &maxmsp::CommonSymbols::sym_dumpout,
-        &maxmsp::CommonSymbols::sym_embed,
-        &maxmsp::CommonSymbols::sym_free,
-        &maxmsp::CommonSymbols::sym_getname,
-        &maxmsp::CommonSymbols::sym_kemar,
-        &maxmsp::CommonSymbols::sym_KEMAR,
-        &maxmsp::CommonSymbols::sym_list,
-        &maxmsp::CommonSymbols::sym_modified,
-        &maxmsp::CommonSymbols::sym_none,
-        &maxmsp::CommonSymbols::sym_parameter_enable,
-        &maxmsp::CommonSymbols::sym_patcherview,
-        &maxmsp::CommonSymbols::sym_patching_rect,
-        &maxmsp::CommonSymbols::sym_patching_size,
-        &maxmsp::CommonSymbols::sym_presentation_rect,
-        &maxmsp::CommonSymbols::sym_presentation_size,
-        &maxmsp::CommonSymbols::sym_numspeakers,
-        &maxmsp::CommonSymbols::sym_order,
-        &maxmsp::CommonSymbols::sym_rect,
-        &maxmsp::CommonSymbols::sym_FullPacket,
-        &maxmsp::CommonSymbols::sym_dsp_add64,
-        &maxmsp::CommonSymbols::sym_state,
-    };
-    char const* const names[] = {"append",
-                                 "attr_modified",
-                                 "clear",
-                                 "dimension",
-                                 "done",
-                                 "dsp",
-                                 "dumpout",
-                                 "embed",
-                                 "free",
-                                 "getname",
-                                 "kemar",
-                                 "KEMAR",
-                                 "list",
-                                 "modified",
-                                 "none",
-                                 "parameter_enable",
-                                 "patcherview",
-                                 "patching_rect",
-                                 "patching_size",
-                                 "presentation_rect",
-                                 "presentation_size",
-                                 "numspeakers",
-                                 "order",
-                                 "rect",
-                                 "FullPacket",
-                                 "dsp_add64",
-                                 "state"};
-    static_assert(std::size(table) == 27 && std::size(names) == 27);
-    for (std::size_t i = 0; i < std::size(table); ++i)
-        EXPECT_EQ(*table[i], gensym(names[i])) << names[i];
 
     maxmsp::SetGuiStartUp(
         [] { throw qev::Exception("no display", qev::SourceLineInfo("Test", 2), false, false); });
