@@ -129,7 +129,8 @@ TEST(MaxOsc, OscMessagesLeaveAsHostMessages)
     all.Add(0.5f);
     all.Add(qev::OscArgument(5LL));
     all.Add(-3);
-    all.Add("a\\b c");
+    all.Add("a\\b\\c d");
+    all.Add("plain");
     qev::OscMessage onlyDouble("/d");
     onlyDouble.Add(qev::OscArgument(0.25));
     qev::OscMessage mixed("/m");
@@ -142,7 +143,7 @@ TEST(MaxOsc, OscMessagesLeaveAsHostMessages)
     };
     qev::OscMessage const bare("/bare");
     Case const cases[] = {
-        {&all, {"outlet: /x 1 0 0.5 5 -3 \"a/b c\""}},
+        {&all, {"outlet: /x 1 0 0.5 5 -3 \"a/b/c d\" plain"}},
         {&bare, {"outlet: /bare"}},
         {&onlyDouble, {"post: error in maxmsp::OutletOsc (unexpected type tag)"}},
         {&mixed, {"post: error in maxmsp::OutletOsc (unexpected type tag)", "outlet: /m 1"}},

@@ -114,14 +114,6 @@ TEST(MaxAtoms, AtomsPrintAndPassFormats)
             << c.exact;
 }
 
-TEST(MaxAtoms, SymbolAtomsTurnBackslashesIntoSlashes)
-{
-    EXPECT_STREQ(maxmsp::Atom(qev::String("a\\b\\c")).Get().a_w.w_sym->s_name, "a/b/c");
-    EXPECT_STREQ(maxmsp::Atom(qev::String("plain")).Get().a_w.w_sym->s_name, "plain");
-    EXPECT_EQ(maxmsp::Atom::Long(-5).Get().a_w.w_long, -5);
-    EXPECT_EQ(maxmsp::Atom::Float(0.25).Get().a_type, A_FLOAT);
-}
-
 TEST(MaxGuards, ExceptionsBecomeErrorsOfTheObject)
 {
     TestObject object;
