@@ -19,6 +19,7 @@ namespace
 juce::X11Symbols::XSetWMNormalHints originalSetHints = nullptr;
 juce::X11Symbols::XMoveResizeWindow originalMoveResize = nullptr;
 juce::X11Symbols::XMapWindow originalMap = nullptr;
+juce::X11Symbols::XUnmapWindow originalUnmap = nullptr;
 juce::X11Symbols::XNextEvent originalNextEvent = nullptr;
 juce::X11Symbols::XDestroyWindow originalDestroy = nullptr;
 
@@ -48,6 +49,11 @@ struct View
     juce::Rectangle<int> bounds;
 };
 std::vector<View> views;
+
+// Titled windows the program has shown and not hidden since. The framework maps a shown window
+// again each time it brings it to the front; asking then for the place where it believes the window
+// is would undo a move that it has not read yet, such as the user's drag.
+std::vector<::Window> shown;
 
 // A full-screen state asked of the window manager that it has not shown yet: until then the window
 // is taken to be as asked. Its answer is a change of the window's _NET_WM_STATE, which comes after
@@ -227,8 +233,10 @@ void moveResize(::Display* x, ::Window window, int left, int top, unsigned width
 
 void map(::Display* x, ::Window window)
 {
-    if (auto* peer = titledPeerOf(window))
+    auto* peer = titledPeerOf(window);
+    if (peer != nullptr && std::find(shown.begin(), shown.end(), window) == shown.end())
     {
+        shown.push_back(window);
         auto* symbols = juce::X11Symbols::getInstance();
         if (auto* hints = symbols->xAllocSizeHints())
         {
@@ -243,11 +251,18 @@ void map(::Display* x, ::Window window)
     originalMap(x, window);
 }
 
+void unmap(::Display* x, ::Window window)
+{
+    eraseIf(shown, [window](::Window w) { return w == window; });
+    originalUnmap(x, window);
+}
+
 void forget(::Window window)
 {
     eraseIf(unanswered, [window](Request const& r) { return r.window == window; });
     eraseIf(asks, [window](FullScreenAsk const& a) { return a.window == window; });
     eraseIf(views, [window](View const& v) { return v.window == window; });
+    eraseIf(shown, [window](::Window w) { return w == window; });
 }
 
 void takeIn(XEvent const& event)
@@ -429,11 +444,13 @@ void Install() noexcept
     originalSetHints = symbols->xSetWMNormalHints;
     originalMoveResize = symbols->xMoveResizeWindow;
     originalMap = symbols->xMapWindow;
+    originalUnmap = symbols->xUnmapWindow;
     originalNextEvent = symbols->xNextEvent;
     originalDestroy = symbols->xDestroyWindow;
     symbols->xSetWMNormalHints = setHints;
     symbols->xMoveResizeWindow = moveResize;
     symbols->xMapWindow = map;
+    symbols->xUnmapWindow = unmap;
     symbols->xNextEvent = nextEvent;
     symbols->xDestroyWindow = destroy;
     if (auto* x = display())
@@ -458,17 +475,20 @@ void Remove() noexcept
         symbols->xSetWMNormalHints = originalSetHints;
         symbols->xMoveResizeWindow = originalMoveResize;
         symbols->xMapWindow = originalMap;
+        symbols->xUnmapWindow = originalUnmap;
         symbols->xNextEvent = originalNextEvent;
         symbols->xDestroyWindow = originalDestroy;
     }
     originalSetHints = nullptr;
     originalMoveResize = nullptr;
     originalMap = nullptr;
+    originalUnmap = nullptr;
     originalNextEvent = nullptr;
     originalDestroy = nullptr;
     unanswered.clear();
     asks.clear();
     views.clear();
+    shown.clear();
     stateAtom = fullScreenAtom = 0;
     placedByManager = 0;
     stateListener = nullptr;

@@ -20,9 +20,10 @@ namespace NativeWindow
 
 // Makes the framework's own requests for a titled window's place ask for the window's place with
 // static gravity (it asks for its frame's corner, by a frame size it may not know), and makes it
-// ask for the place where it believes the window is each time it shows one: a window manager may
-// have moved the window while hidden, and places a window by its own rules unless asked (some
-// by the user's hand). Install() once the framework has started, Remove() before it stops.
+// ask for the place where it believes the window is each time it shows a hidden one: a window
+// manager may have moved the window while hidden, and places a window by its own rules unless
+// asked (some by the user's hand). Install() once the framework has started, Remove() before it
+// stops.
 void Install() noexcept;
 void Remove() noexcept;
 
